@@ -1,0 +1,30 @@
+#pragma once
+// Where the product and our data live. Each call computes its answer afresh;
+// an empty string means the location is not available.
+#include <cstddef>
+#include <string>
+
+struct ProductFile {
+  const wchar_t* name;
+  bool serviceCompanion;  // must also stand beside the host service's executable
+};
+
+inline constexpr ProductFile ProductFileTable[] = {
+    {L"NorvaneHost.exe", true},
+    {L"NorvaneHostService.exe", false},
+    {L"NorvaneAgent.exe", true},
+    {L"Norvane.exe", false},
+    {L"uninstall.exe", false},
+};
+inline constexpr size_t kProductFileCount = sizeof ProductFileTable / sizeof ProductFileTable[0];
+
+inline constexpr size_t kShellPathChars = 260;
+inline constexpr size_t kModulePathChars = 520;
+
+std::wstring installDirectory();
+std::wstring installedFilePath(const std::wstring& name);
+std::wstring machineDataRoot();
+std::wstring userDataRoot();
+std::wstring ownModulePath();
+std::wstring parentDirectory(const std::wstring& path);
+void applyFileAcl(const std::wstring& path, const wchar_t* sddl);

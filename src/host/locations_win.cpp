@@ -1,0 +1,56 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "host/locations.h"
+
+namespace {
+
+constexpr wchar_t kProductFolder[] = L"\\Norvane";
+
+std::wstring shellFolder(int csidl) {
+  wchar_t buffer[kShellPathChars] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+  return buffer;
+}
+
+std::wstring createdDataRoot(int csidl) {
+  const std::wstring base = shellFolder(csidl);
+  if (base.empty()) return {};
+  std::wstring root = base + kProductFolder;
+  CreateDirectoryW(root.c_str(), nullptr);
+  return root;
+}
+
+}  // namespace
+
+std::wstring installDirectory() {
+  // ProgramW6432 names the 64-bit Program Files folder even for this 32-bit
+  // program; it is absent on 32-bit Windows, where the shell folder is right.
+  wchar_t buffer[kShellPathChars] = {};
+  const DWORD length = GetEnvironmentVariableW(L"ProgramW6432", buffer, kShellPathChars);
+  if (length == 0) {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+  } else if (length >= kShellPathChars) {
+    return {};  // too long for the buffer: no usable install folder
+  }
+  const std::wstring base(buffer);
+  if (base.empty()) return {};
+  return base + kProductFolder;
+}
+
+std::wstring installedFilePath(const std::wstring& name) {
+  const std::wstring folder = installDirectory();
+  if (folder.empty()) return {};
+  return folder + L"\\" + name;
+}
+
+std::wstring machineDataRoot() { return createdDataRoot(CSIDL_COMMON_APPDATA); }
+
+std::wstring userDataRoot() { return createdDataRoot(CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE); }
+
+std::wstring ownModulePath() {
+  wchar_t buffer[kModulePathChars] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, buffer, kModulePathChars);
+  if (length == 0 || length >= kModulePathChars) return {};
+  return std::wstring(buffer, length);
+}

@@ -1,0 +1,49 @@
+// stamp: turns the built online installer into one customer's download by
+// appending its three payload values right after the last section.
+#include "app/command_line.h"
+#include "cli.h"
+#include "pe_image.h"
+#include "payload_writer.h"
+#include "version_resource.h"
+
+namespace {
+constexpr char kName[] = "stamp";
+constexpr size_t kDownloadIdLength = 32;
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+}  // namespace
+
+int runStamp(const std::vector<std::string>& arguments) {
+  const ParsedArguments parsed = parseArguments(arguments, {"--download-id", "--tenant"});
+  if (!parsed.error.empty()) return usageError(kName, parsed.error);
+  if (!parsed.options.count("--download-id") || !parsed.options.count("--tenant")) {
+    return usageError(kName, "--download-id and --tenant are required");
+  }
+  if (parsed.positionals.size() != 2) return usageError(kName, "expected IN.exe and OUT.exe");
+  const std::string& id = parsed.options.at("--download-id");
+  const std::string& slug = parsed.options.at("--tenant");
+  if (!isLowerHex(id, kDownloadIdLength)) {
+    return usageError(kName, "download id must be 32 lower-case hexadecimal characters: " + id);
+  }
+  if (!isValidTenantSlug(slug)) {
+    return usageError(kName, "tenant slug must be 2-31 of a-z 0-9 - and not start with '-': " + slug);
+  }
+
+  std::vector<uint8_t> image;
+  std::string error;
+  if (!readFileBytes(parsed.positionals[0], image, error)) return failure(kName, error);
+  PeLayout layout;
+  if (!readPeLayout(image, layout, error)) return failure(kName, parsed.positionals[0] + ": " + error);
+  if (layout.endOfSections != image.size()) {
+    return failure(kName, parsed.positionals[0] + " already has data after its last section (stamped or signed?)");
+  }
+  PayloadVersion version;
+  findFixedFileVersion(image, version);
+
+  const std::vector<PayloadValue> values = {
+      {"online.version", 0, bytesOf("1")}, {"download.id", 0, bytesOf(id)}, {"tenant.slug", 0, bytesOf(slug)}};
+  const std::vector<uint8_t> payload = buildPayload(values, image.size(), version);
+  image.insert(image.end(), payload.begin(), payload.end());
+  if (!writeFileBytes(parsed.positionals[1], image, error)) return failure(kName, error);
+  return kExitOk;
+}

@@ -1,0 +1,66 @@
+#include "pe_image.h"
+
+#include "payload/payload_format.h"
+
+using payload_format::readU16;
+using payload_format::readU32;
+
+namespace {
+constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr uint16_t kPe32Magic = 0x10b;
+constexpr uint16_t kPe32PlusMagic = 0x20b;
+constexpr size_t kFileHeaderSize = 20;
+constexpr size_t kSectionHeaderSize = 40;
+constexpr uint32_t kCertificateDirectoryIndex = 4;
+
+bool fits(const std::vector<uint8_t>& image, uint64_t offset, uint64_t length) {
+  return offset <= image.size() && image.size() - offset >= length;
+}
+}  // namespace
+
+bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::string& reason) {
+  layout = {};
+  if (!fits(image, 0, 0x40) || image[0] != 'M' || image[1] != 'Z') {
+    reason = "not a PE image (no MZ header)";
+    return false;
+  }
+  const uint32_t peAt = readU32(image.data() + 0x3c);
+  if (!fits(image, peAt, 4 + kFileHeaderSize) || readU32(image.data() + peAt) != kPeSignature) {
+    reason = "not a PE image (no PE signature)";
+    return false;
+  }
+  const uint8_t* fileHeader = image.data() + peAt + 4;
+  const uint16_t sectionCount = readU16(fileHeader + 2);
+  const uint16_t optionalSize = readU16(fileHeader + 16);
+  const uint64_t optionalAt = uint64_t(peAt) + 4 + kFileHeaderSize;
+  if (sectionCount == 0 || !fits(image, optionalAt, optionalSize) || optionalSize < 2) {
+    reason = "PE headers are truncated";
+    return false;
+  }
+  const uint16_t magic = readU16(image.data() + optionalAt);
+  const size_t directoriesAt = magic == kPe32Magic ? 96 : magic == kPe32PlusMagic ? 112 : 0;
+  if (directoriesAt == 0) {
+    reason = "unknown optional header magic";
+    return false;
+  }
+  if (optionalSize >= directoriesAt + 8 * (kCertificateDirectoryIndex + 1)) {
+    const uint8_t* certificate = image.data() + optionalAt + directoriesAt + 8 * kCertificateDirectoryIndex;
+    layout.certificateOffset = readU32(certificate);
+    layout.certificateSize = readU32(certificate + 4);
+  }
+  const uint64_t sectionsAt = optionalAt + optionalSize;
+  if (!fits(image, sectionsAt, uint64_t(sectionCount) * kSectionHeaderSize)) {
+    reason = "section table is truncated";
+    return false;
+  }
+  for (uint16_t i = 0; i < sectionCount; ++i) {
+    const uint8_t* section = image.data() + sectionsAt + uint64_t(i) * kSectionHeaderSize;
+    const uint64_t end = uint64_t(readU32(section + 20)) + readU32(section + 16);  // PointerToRawData + SizeOfRawData
+    if (readU32(section + 16) != 0 && end > layout.endOfSections) layout.endOfSections = end;
+  }
+  if (layout.endOfSections > image.size()) {
+    reason = "a section runs past the end of the file";
+    return false;
+  }
+  return true;
+}
