@@ -1,0 +1,25 @@
+# Installs what building and testing need, once: Debian packages only.
+# Sourced by scripts/test and scripts/demo.
+
+norvane_packages=(
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev
+  wine wine32:i386 wine64 xvfb xauth x11-utils fonts-nanum imagemagick
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest libsodium-dev pkg-config
+  openssl python3 curl ca-certificates
+)
+
+norvane_install_dependencies() {
+  local missing=()
+  for package in "${norvane_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}

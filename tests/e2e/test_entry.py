@@ -1,0 +1,136 @@
+"""The start-up check of the real Norvane.exe: payload and command line."""
+import os
+import shutil
+
+from . import config, payload
+from .journey import START_ERROR_TEXT, WineJourney
+
+
+class StartRefusal(WineJourney):
+    """Every defect ends the run with the one error box and exit code 1."""
+
+    def assertRefused(self, exe, args=()):
+        code, text = self.run_with_box_watch(exe, args)
+        self.assertEqual(text, START_ERROR_TEXT)
+        self.assertEqual(code, 1)
+
+    def test_defective_payloads_show_the_error_box(self):
+        cases = {
+            "four-entries.exe": payload.online_entries() + [("extra", 0, "x")],
+            "version-2.exe": payload.online_entries(online_version="2"),
+            "upper-case-id.exe": payload.online_entries(download_id="0123456789ABCDEF0123456789abcdef"),
+            "slug-32.exe": payload.online_entries(slug="a" * 32),
+        }
+        for name, entries in cases.items():
+            with self.subTest(name):
+                self.assertRefused(self.stamped(name, entries))
+
+    def test_stripped_copy_shows_the_error_box(self):
+        self.assertRefused(config.test_exe())
+
+    def test_unknown_argument_with_a_good_payload_shows_the_error_box(self):
+        good = self.stamped("good.exe")
+        for args in (["--help"], ["--background", "--background"], ["--tenant", "Acme Corp"]):
+            with self.subTest(args=args):
+                self.assertRefused(good, args)
+
+    def test_background_does_not_silence_a_defective_payload(self):
+        self.assertRefused(self.stamped("bg.exe", payload.online_entries(slug="-x")), ["--background"])
+
+    def test_payload_version_defect_is_logged(self):
+        self.assertRefused(self.stamped("format-3.exe", version=3))
+        self.assertIn("붙어 온 조각의 판이 다르다 (3)", self.log_messages())
+
+
+class AcceptedStart(WineJourney):
+    """A good payload with an accepted command line reaches the install flow:
+    no start-up box, whatever the flow then does."""
+
+    def test_accepted_command_lines_reach_the_install_flow(self):
+        good = self.stamped("good.exe")
+        # The arguments go through the real CommandLineToArgvW, quoting included.
+        for args in ([], ["--tenant", "Acme-Corp"], ["--tenant=x", "--background"],
+                     ["--uri", "norvane://open?tenant=acme-1"], ["--uri", "norvane://open/?tenant=acme"]):
+            with self.subTest(args=args):
+                code, text = self.run_with_box_watch(good, args, box_timeout_ms=4000)
+                self.assertIsNone(text)
+
+
+class Logging(WineJourney):
+    """host.log: path, byte-order mark, line shape, rotation, legacy move, fallback."""
+
+    def setUp(self):
+        shutil.rmtree(self.prefix.host_path(r"C:\ProgramData\Norvane"), ignore_errors=True)
+        self.bad = self.stamped("format-1.exe", version=1)
+
+    def run_logging_once(self):
+        code, text = self.run_with_box_watch(self.bad)
+        self.assertEqual(code, 1)
+
+    def test_new_log_starts_with_a_bom_and_lines_follow_without_another(self):
+        self.run_logging_once()
+        self.run_logging_once()
+        raw = self.read_log()
+        self.assertTrue(raw.startswith(b"\xef\xbb\xbf"))
+        self.assertEqual(raw.count(b"\xef\xbb\xbf"), 1)
+        self.assertNotIn(b"\r", raw)
+        self.assertEqual(self.log_messages(), ["붙어 온 조각의 판이 다르다 (1)"] * 2)
+
+    def test_a_full_log_is_rotated_after_the_line_that_fills_it(self):
+        log = self.log_path()
+        os.makedirs(os.path.dirname(log), exist_ok=True)
+        with open(log, "wb") as f:
+            f.write(b"\xef\xbb\xbf" + b"x" * (4 * 1024 * 1024 - 40) + b"\n")
+        with open(log + ".1", "wb") as f:
+            f.write(b"previous generation\n")
+        self.run_logging_once()
+        self.assertFalse(os.path.exists(log))
+        with open(log + ".1", "rb") as f:
+            rotated = f.read()
+        self.assertGreaterEqual(len(rotated), 4 * 1024 * 1024)
+        self.assertTrue(rotated.endswith("붙어 온 조각의 판이 다르다 (1)\n".encode()))
+        self.run_logging_once()
+        self.assertTrue(self.read_log().startswith(b"\xef\xbb\xbf["))
+
+    def test_a_log_below_the_limit_is_not_rotated(self):
+        log = self.log_path()
+        os.makedirs(os.path.dirname(log), exist_ok=True)
+        with open(log, "wb") as f:
+            f.write(b"\xef\xbb\xbf" + b"x" * (4 * 1024 * 1024 - 400) + b"\n")
+        self.run_logging_once()
+        self.assertTrue(os.path.exists(log))
+        self.assertFalse(os.path.exists(log + ".1"))
+
+    def test_legacy_logs_move_into_the_log_folder_without_replacing(self):
+        root = self.prefix.host_path(r"C:\ProgramData\Norvane")
+        os.makedirs(os.path.join(root, "logs"))
+        for name in ("service.log", "service.log.1", "audit.log"):
+            with open(os.path.join(root, name), "w") as f:
+                f.write(name)
+        with open(os.path.join(root, "logs", "service.log.1.old"), "w") as f:
+            f.write("already there")
+        self.run_logging_once()
+        logs = os.path.join(root, "logs")
+        with open(os.path.join(logs, "service.log.old")) as f:
+            self.assertEqual(f.read(), "service.log")
+        self.assertEqual(open(os.path.join(logs, "audit.log")).read(), "audit.log")
+        self.assertEqual(open(os.path.join(logs, "service.log.1.old")).read(), "already there")
+        self.assertTrue(os.path.exists(os.path.join(root, "service.log.1")))
+        self.assertFalse(os.path.exists(os.path.join(root, "service.log")))
+
+    def test_without_a_machine_folder_the_user_folder_is_used_with_one_notice(self):
+        blocker = self.prefix.host_path(r"C:\ProgramData\Norvane")
+        with open(blocker, "w") as f:
+            f.write("a file where the folder should be")
+        try:
+            self.run_logging_once()
+            self.run_logging_once()
+            user_logs = [os.path.join(dirpath, "host.log") for dirpath, _, files in os.walk(self.prefix.drive_c)
+                         if "host.log" in files and "Local" in dirpath]
+            self.assertEqual(len(user_logs), 1, user_logs)
+            windows = "C:\\" + os.path.relpath(user_logs[0], self.prefix.drive_c).replace("/", "\\")
+            messages = self.log_messages(windows)
+            notice = "공용 기록 폴더를 얻지 못해 이 자리로 물러났다: " + windows
+            self.assertEqual(messages, ["붙어 온 조각의 판이 다르다 (1)", notice, "붙어 온 조각의 판이 다르다 (1)", notice])
+        finally:
+            os.remove(blocker)
