@@ -47,7 +47,13 @@ TEST(DecodeHexKey, RefusesEveryCharacterOutsideTheHexDigits) {
       EXPECT_FALSE(decodeHexKey(text.c_str(), out, 32)) << "character " << int(c) << " at " << position;
     }
   }
+  // A prefix or leading blank is not skipped, even when the length fits.
+  std::string prefixed = kKeyHex;
+  prefixed[0] = '0';
+  prefixed[1] = 'x';
+  std::string blank = kKeyHex;
+  blank[0] = ' ';
   uint8_t out[32] = {};
-  EXPECT_FALSE(decodeHexKey(("0x" + kKeyHex.substr(2)).c_str(), out, 32));
-  EXPECT_FALSE(decodeHexKey((" " + kKeyHex.substr(1)).c_str(), out, 32));
+  EXPECT_FALSE(decodeHexKey(prefixed.c_str(), out, 32));
+  EXPECT_FALSE(decodeHexKey(blank.c_str(), out, 32));
 }
