@@ -1,0 +1,35 @@
+#pragma once
+// Whether accounts other than the system's own may write a file or its folder.
+// A copy that an ordinary account could have replaced is never started.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace write_access {
+inline constexpr uint32_t kFileWriteMask = 0x500D0006;    // GENERIC_ALL|GENERIC_WRITE|WRITE_OWNER|WRITE_DAC|DELETE|FILE_WRITE_DATA|FILE_APPEND_DATA
+inline constexpr uint32_t kFolderWriteMask = 0x500D0042;  // ... FILE_ADD_FILE|FILE_DELETE_CHILD
+inline constexpr uint8_t kAccessAllowedAceType = 0;
+inline constexpr uint8_t kInheritOnlyAce = 0x08;
+}  // namespace write_access
+
+// One access-control entry as the walk sees it. `sid` is empty when the SID
+// could not be turned into its string form.
+struct AceView {
+  uint8_t type = 0;
+  uint8_t flags = 0;
+  uint32_t mask = 0;
+  std::optional<std::wstring> sid;
+};
+
+// LocalSystem, Administrators and TrustedInstaller, compared case-insensitively.
+bool isTrustedWriterSid(const std::wstring& sid);
+
+// True when an allow entry that applies to the object grants a write bit of
+// `mask` to an account that is not a trusted writer.
+bool entriesGrantUntrustedWrite(const std::vector<AceView>& entries, uint32_t mask);
+
+// Win32: the object's DACL (a missing one grants everyone everything; an
+// unreadable one is treated as writable).
+bool daclGrantsUntrustedWrite(const std::wstring& path, uint32_t mask);
+bool isWritableByUntrusted(const std::wstring& path);
