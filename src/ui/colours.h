@@ -1,0 +1,39 @@
+#pragma once
+// The window's palette as 24-bit colour references (red in the low byte), the
+// layout COLORREF uses, so values pass to GDI unchanged.
+#include <cstdint>
+
+using Colour = uint32_t;
+
+constexpr Colour rgb(uint32_t red, uint32_t green, uint32_t blue) { return red | (green << 8) | (blue << 16); }
+constexpr uint32_t redOf(Colour c) { return c & 0xFF; }
+constexpr uint32_t greenOf(Colour c) { return (c >> 8) & 0xFF; }
+constexpr uint32_t blueOf(Colour c) { return (c >> 16) & 0xFF; }
+
+// Per channel (b * (255 - weight) + a * weight) / 255: weight 255 gives a, 0 gives b.
+Colour blendColour(Colour a, Colour b, uint32_t weight);
+// Opaque GDI+ ARGB from a colour reference.
+uint32_t toArgb(Colour c);
+
+namespace palette {
+inline constexpr Colour kBackground = rgb(37, 37, 38);
+inline constexpr Colour kBorder = rgb(60, 60, 63);
+inline constexpr Colour kAccent = rgb(0, 120, 212);
+inline constexpr Colour kPrimaryPressed = rgb(0, 96, 168);
+inline constexpr Colour kPrimaryHovered = rgb(26, 134, 219);
+inline constexpr Colour kMainText = rgb(232, 232, 232);
+inline constexpr Colour kAlertText = rgb(244, 135, 113);
+inline constexpr Colour kDetailText = rgb(166, 166, 166);
+inline constexpr Colour kBarTrack = rgb(30, 30, 30);
+inline constexpr Colour kNoteBox = rgb(45, 45, 48);
+inline constexpr Colour kActiveDot = rgb(79, 163, 240);  // also the focus ring
+inline constexpr Colour kIdleDot = rgb(210, 153, 34);
+inline constexpr Colour kSeparator = rgb(55, 55, 58);
+inline constexpr Colour kButtonHoverFill = rgb(55, 55, 59);
+inline constexpr Colour kOutlineBorder = rgb(70, 70, 74);
+inline constexpr Colour kOutlineDisabledText = rgb(107, 107, 112);
+inline constexpr Colour kWhite = rgb(255, 255, 255);
+inline constexpr uint32_t kNoteTextWeight = 220;
+inline constexpr uint32_t kDisabledPrimaryWeight = 90;
+inline constexpr uint32_t kDisabledPrimaryTextWeight = 120;
+}  // namespace palette

@@ -1,0 +1,49 @@
+#include "ui/setup_view.h"
+
+#include "ui/setup_texts.h"
+
+namespace {
+constexpr int32_t kBitness64 = 64;
+}  // namespace
+
+SetupViewState progressView(int32_t bitness, int32_t percent) {
+  SetupViewState view;
+  view.heading = percent >= ProgressFull ? setup_texts::kCheckingHeading : setup_texts::kDownloadingHeading;
+  view.detail = bitness == kBitness64 ? setup_texts::kDetail64 : setup_texts::kDetail32;
+  view.progress = percent;
+  view.note = setup_texts::kProgressNote;
+  view.noteActive = 1;
+  view.alert = false;
+  view.buttons = SetupButtons::Cancel;
+  return view;
+}
+
+SetupViewState failureView() {
+  SetupViewState view;
+  view.heading = setup_texts::kFailureHeading;
+  view.detail = setup_texts::kFailureDetail;
+  view.progress = ProgressHidden;
+  view.alert = true;
+  view.buttons = SetupButtons::CloseAndRetry;
+  return view;
+}
+
+SetupViewState cancellingView() {
+  SetupViewState view;
+  view.heading = setup_texts::kCancellingHeading;
+  view.detail = setup_texts::kCancellingDetail;
+  view.progress = ProgressMoving;
+  view.buttons = SetupButtons::None;
+  return view;
+}
+
+SetupEvent closeRequestEvent(int32_t buttons) {
+  if (buttons == SetupButtons::None) return SetupEvent::None;  // the cancelling screen cannot be closed
+  return buttons == SetupButtons::Cancel ? SetupEvent::Cancel : SetupEvent::Close;
+}
+
+SetupEvent cancelButtonEvent(int32_t buttons) {
+  return buttons == SetupButtons::Cancel ? SetupEvent::Cancel : SetupEvent::Close;
+}
+
+bool showsRetryButton(int32_t buttons) { return buttons == SetupButtons::CloseAndRetry; }

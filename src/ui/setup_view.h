@@ -1,0 +1,47 @@
+#pragma once
+// What the setup window shows and what the user asks of it. Plain values that
+// the install flow builds and hands to the window; no Win32 types here.
+#include <cstdint>
+#include <string>
+
+inline constexpr int32_t ProgressHidden = -2;  // no bar
+inline constexpr int32_t ProgressMoving = -1;  // indeterminate bar with a moving segment
+inline constexpr int32_t ProgressFull = 100;   // larger values are drawn as a full bar
+
+// The footer button set, held as a plain int32 in the view: any non-zero value
+// other than Cancel behaves as Close; only CloseAndRetry adds the retry button.
+struct SetupButtons {
+  enum : int32_t { None = 0, Cancel = 1, Close = 2, CloseAndRetry = 3 };
+};
+
+enum class SetupEvent : int32_t { None = 0, Cancel = 1, Close = 2, Retry = 3 };
+
+struct SetupViewState {
+  std::wstring heading;
+  std::wstring detail;      // empty: no detail block
+  int32_t progress = ProgressHidden;
+  std::wstring note;        // empty: no note box
+  int32_t noteActive = 0;   // colour of the note dot
+  bool alert = false;       // heading in the alert colour
+  int32_t buttons = SetupButtons::None;
+};
+
+// index -1: the user raised `event`; index i >= 0: the i-th handle was
+// signalled; index -2: the time ran out or the wait failed.
+struct PumpResult {
+  int32_t index = -2;
+  int32_t event = 0;
+};
+
+// bitness 64 or 32 selects the detail text; percent -1 before the download
+// starts (moving bar), else 0..100.
+SetupViewState progressView(int32_t bitness, int32_t percent);
+SetupViewState failureView();
+// Shown while the worker winds down after a cancel; closing is ignored.
+SetupViewState cancellingView();
+
+// What closing the window (Esc, Alt+F4, the system menu) asks for.
+SetupEvent closeRequestEvent(int32_t buttons);
+// What the cancel/close footer button asks for.
+SetupEvent cancelButtonEvent(int32_t buttons);
+bool showsRetryButton(int32_t buttons);

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "ui/colours.h"
+#include "ui/paint_geometry.h"
+
+namespace {
+const LayoutRect kBar{24, 98, 356, 104};  // 332 wide, 6 high
+}  // namespace
+
+TEST(BarSegment, PercentagesFillFromTheLeft) {
+  EXPECT_FALSE(barSegment(0, kBar, 0).visible);
+  const BarSegment onePercent = barSegment(1, kBar, 0);
+  EXPECT_EQ(onePercent.left, 24);
+  EXPECT_EQ(onePercent.right, 27);
+  EXPECT_TRUE(onePercent.visible);
+  EXPECT_EQ(barSegment(42, kBar, 0).right, 24 + 139);
+  for (int32_t full : {100, 150, 100000}) {
+    const BarSegment segment = barSegment(full, kBar, 0);
+    EXPECT_EQ(segment.left, 24);
+    EXPECT_EQ(segment.right, 356) << full;
+  }
+}
+
+TEST(BarSegment, AFillOfOnePixelOrLessIsNotDrawn) {
+  const LayoutRect narrow{0, 0, 100, 6};
+  EXPECT_FALSE(barSegment(1, narrow, 0).visible);  // 1 px
+  EXPECT_TRUE(barSegment(2, narrow, 0).visible);   // 2 px
+}
+
+TEST(BarSegment, HiddenProgressDrawsNoSegment) {
+  EXPECT_FALSE(barSegment(-2, kBar, 500).visible);
+  EXPECT_FALSE(barSegment(-7, kBar, 500).visible);
+}
+
+TEST(BarSegment, TheMovingSegmentGrowsSlidesAndShrinksAgainstTheRightEdge) {
+  // D = 99; the right end runs from the left edge to 99 px beyond the right.
+  EXPECT_FALSE(barSegment(-1, kBar, 0).visible);
+  EXPECT_EQ(barSegment(-1, kBar, 100).left, 24);
+  EXPECT_EQ(barSegment(-1, kBar, 100).right, 24 + 43);
+  const BarSegment middle = barSegment(-1, kBar, 500);
+  EXPECT_EQ(middle.right, 24 + 215);
+  EXPECT_EQ(middle.right - middle.left, 99);
+  const BarSegment late = barSegment(-1, kBar, 900);
+  EXPECT_EQ(late.right, 356);
+  EXPECT_EQ(late.left, 24 + 387 - 99);
+  EXPECT_FALSE(barSegment(-1, kBar, 999).visible);
+}
+
+TEST(BarSegment, TheMovingSegmentNeverLeavesTheTrack) {
+  int32_t widest = 0;
+  for (int32_t phase = 0; phase < kAnimationPeriod; ++phase) {
+    const BarSegment segment = barSegment(-1, kBar, phase);
+    ASSERT_GE(segment.left, kBar.left) << phase;
+    ASSERT_LE(segment.right, kBar.right) << phase;
+    if (segment.visible) widest = std::max(widest, segment.right - segment.left);
+  }
+  EXPECT_EQ(widest, 99);
+}
+
+TEST(Animation, OneSweepTakesAboutFortySixTicks) {
+  int32_t phase = 0;
+  int32_t ticks = 0;
+  do {
+    phase = nextAnimationPhase(phase);
+    ++ticks;
+  } while (phase >= kAnimationStep);
+  EXPECT_EQ(ticks, 46);
+  EXPECT_EQ(nextAnimationPhase(990), 12);
+}
+
+TEST(RoundedCorners, RadiusIsLimitedToHalfTheSmallerSide) {
+  EXPECT_EQ(barCornerRadius(kBar), 3);
+  EXPECT_FLOAT_EQ(effectiveCornerRadius(100.0f, 6.0f, 3.0f), 3.0f);
+  EXPECT_FLOAT_EQ(effectiveCornerRadius(4.0f, 6.0f, 3.0f), 2.0f);
+  EXPECT_FLOAT_EQ(effectiveCornerRadius(100.0f, 100.0f, 0.0f), 0.0f);
+  EXPECT_FLOAT_EQ(effectiveCornerRadius(1.0f, 6.0f, 3.0f), 0.0f);  // 0.5 left: square
+  EXPECT_FLOAT_EQ(effectiveCornerRadius(1.2f, 6.0f, 3.0f), 0.6f);
+}
+
+TEST(PaintGeometry, BadgeTitleAndDotScaleWithDpi) {
+  EXPECT_EQ(badgeRect(96), (LayoutRect{12, 10, 28, 26}));
+  EXPECT_EQ(badgeRect(144), (LayoutRect{18, 15, 42, 39}));
+  EXPECT_EQ(badgeGlyphRect(144), (LayoutRect{21, 18, 39, 36}));
+  EXPECT_EQ(titleTextRect(120), (LayoutRect{44, 0, 420, 45}));
+  EXPECT_EQ(noteDotRect(LayoutRect{24, 118, 356, 152}, LayoutRect{49, 127, 345, 143}, 96),
+            (LayoutRect{35, 133, 41, 139}));
+}
+
+TEST(PaintGeometry, CentredSquareTruncatesHalves) {
+  EXPECT_EQ(centredSquare(LayoutRect{0, 0, 40, 35}, 11), (LayoutRect{14, 12, 25, 23}));
+  EXPECT_EQ(centredSquare(LayoutRect{10, 20, 50, 56}, 11), (LayoutRect{24, 32, 35, 43}));
+}
+
+TEST(Colours, BlendsMatchTheDerivedPaletteEntries) {
+  EXPECT_EQ(blendColour(palette::kMainText, palette::kBackground, 220), rgb(205, 205, 205));
+  EXPECT_EQ(blendColour(palette::kAccent, palette::kBackground, 90), rgb(23, 66, 99));
+  EXPECT_EQ(blendColour(palette::kWhite, palette::kBackground, 120), rgb(139, 139, 140));
+  EXPECT_EQ(blendColour(rgb(1, 2, 3), rgb(200, 100, 50), 255), rgb(1, 2, 3));
+  EXPECT_EQ(blendColour(rgb(1, 2, 3), rgb(200, 100, 50), 0), rgb(200, 100, 50));
+}
+
+TEST(Colours, ColourReferencesKeepRedInTheLowByteAndArgbIsOpaque) {
+  EXPECT_EQ(rgb(0, 120, 212), 0x00D47800u);
+  EXPECT_EQ(toArgb(rgb(0, 120, 212)), 0xFF0078D4u);
+  EXPECT_EQ(toArgb(rgb(255, 0, 0)), 0xFFFF0000u);
+}
