@@ -1,0 +1,141 @@
+"""Hand-off to a sound installed copy, and every single defect that makes the
+run fall back to a fetch instead."""
+import os
+import shutil
+import subprocess
+
+from . import config
+from .journey import WineJourney
+from .product import INSTALL_DIR, SETUP, InstalledProduct
+from .wine import Prefix
+
+OPEN_LINK = '--uri "norvane://open?tenant=acme"'
+
+
+class HandOffJourney(WineJourney):
+    def setUp(self):
+        self.product = InstalledProduct(self.prefix).install()
+        self.record = os.path.join(self.files, "record.txt")
+        if os.path.exists(self.record):
+            os.remove(self.record)
+        self.prefix.env["NORVANE_FAKE_RECORD"] = Prefix.windows_path(self.record)
+        self.prefix.env.pop("NORVANE_FAKE_EXIT", None)
+        self.download = self.stamped("Norvane-acme.exe")
+
+    def tearDown(self):
+        self.product.uninstall()
+
+    def records(self):
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record, encoding="utf-8") as f:
+            return f.read().splitlines()
+
+    def run_download(self, args=(), exit_code=None):
+        if exit_code is not None:
+            self.prefix.env["NORVANE_FAKE_EXIT"] = str(exit_code)
+        return self.run_quietly(self.download, args, timeout=90)
+
+    def assertHandedOff(self, arguments):
+        self.assertEqual(self.records(), [f'Norvane.exe|"{SETUP}" {arguments}'])
+
+    def assertNotHandedOff(self):
+        self.assertEqual([r for r in self.records() if r.startswith("Norvane.exe|")], [])
+
+
+class SoundInstall(HandOffJourney):
+    def test_windowed_run_opens_the_link_and_passes_the_exit_code(self):
+        self.assertEqual(self.run_download(exit_code=5), 5)
+        self.assertHandedOff(OPEN_LINK)
+
+    def test_zero_exit_code_is_passed_through_without_a_tenant_step(self):
+        self.assertEqual(self.run_download(exit_code=0), 0)
+        self.assertHandedOff(OPEN_LINK)
+
+    def test_open_link_tenant_replaces_the_payload_tenant(self):
+        self.assertEqual(self.run_download(["--uri", "norvane://open/?tenant=other-co"], exit_code=0), 0)
+        self.assertHandedOff('--uri "norvane://open?tenant=other-co"')
+
+    def test_background_run_forwards_its_arguments(self):
+        self.assertEqual(self.run_download(["--tenant=Acme", "--background"], exit_code=7), 7)
+        self.assertHandedOff("--tenant=Acme --background")
+
+
+class DefectiveInstall(HandOffJourney):
+    """Each single defect: the installed copy is not started."""
+
+    def assertFallsBackToFetch(self):
+        self.run_download(exit_code=0)
+        self.assertNotHandedOff()
+
+    def test_sound_install_is_the_control_case(self):
+        self.run_download(exit_code=0)
+        self.assertHandedOff(OPEN_LINK)
+
+    def test_folder_writable_by_users(self):
+        self.product.set_acl(INSTALL_DIR, "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;BU)")
+        self.assertFallsBackToFetch()
+
+    def test_setup_program_writable_by_everyone(self):
+        self.product.set_acl(SETUP, "D:(A;;FA;;;SY)(A;;0x2;;;WD)")
+        self.assertFallsBackToFetch()
+
+    def test_missing_uninstaller(self):
+        os.remove(os.path.join(self.product.folder, "uninstall.exe"))
+        self.assertFallsBackToFetch()
+
+    def test_agent_is_a_folder(self):
+        agent = os.path.join(self.product.folder, "NorvaneAgent.exe")
+        os.remove(agent)
+        os.makedirs(agent)
+        self.assertFallsBackToFetch()
+
+    def test_scheme_points_elsewhere(self):
+        self.product.register_scheme(command=r'"C:\Program Files\Other\Norvane.exe" --uri "%1"')
+        self.assertFallsBackToFetch()
+
+    def test_scheme_path_in_another_letter_case(self):
+        self.product.register_scheme(command=f'"{SETUP.upper()}" --uri "%1"')
+        self.assertFallsBackToFetch()
+
+    def test_scheme_version_2(self):
+        self.product.register_scheme(version=("REG_DWORD", "2"))
+        self.assertFallsBackToFetch()
+
+    def test_scheme_version_as_text(self):
+        self.product.register_scheme(version=("REG_SZ", "1"))
+        self.assertFallsBackToFetch()
+
+    def test_service_missing(self):
+        self.product.remove_service()
+        self.assertFallsBackToFetch()
+
+    def test_service_executable_without_the_host_beside_it(self):
+        self.product.remove_service()
+        other = self.prefix.host_path(r"C:\Service")
+        os.makedirs(other, exist_ok=True)
+        shutil.copy(config.wine_helper("fake_host.exe"), os.path.join(other, "svc.exe"))
+        shutil.copy(config.wine_helper("fake_host.exe"), os.path.join(other, "NorvaneAgent.exe"))
+        self.product.register_service(r'"C:\Service\svc.exe"')
+        self.assertFallsBackToFetch()
+
+    def test_setup_program_without_the_payload_for_this_width(self):
+        other_bits = 32 if self.product.bits == 64 else 64
+        from .product import bundle_installer
+        bundle_installer(os.path.join(self.product.folder, "Norvane.exe"), other_bits)
+        self.assertFallsBackToFetch()
+
+    def test_setup_program_that_is_not_an_image(self):
+        with open(os.path.join(self.product.folder, "Norvane.exe"), "w") as f:
+            f.write("not a program")
+        self.assertFallsBackToFetch()
+
+
+class SoundInstall32(SoundInstall):
+    """The same on 32-bit Windows: no WOW64, the 32-bit payload counts."""
+    arch = "win32"
+
+    # One journey is enough to show the 32-bit lookups; the rest are the same code.
+    test_zero_exit_code_is_passed_through_without_a_tenant_step = None
+    test_open_link_tenant_replaces_the_payload_tenant = None
+    test_background_run_forwards_its_arguments = None

@@ -1,0 +1,13 @@
+// Stands in for the installed host: creates the show-window event, records how
+// it was started and whether the event was set, then ends.
+// A host started by a journey as the "running host" waits up to 60 s.
+#include "fake_product.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, L"Local\\NorvaneShowWindow");
+  appendRecord(L"host started|" + std::wstring(GetCommandLineW()));
+  const DWORD waited = WaitForSingleObject(event, 60000);
+  appendRecord(waited == WAIT_OBJECT_0 ? L"host signalled" : L"host timed out");
+  CloseHandle(event);
+  return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Shared by the fake product programs: append one UTF-8 line to the record file
+// named by NORVANE_FAKE_RECORD, so a journey can see what was started and how.
+#include <windows.h>
+
+#include <string>
+
+inline void appendRecord(const std::wstring& line) {
+  wchar_t path[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"NORVANE_FAKE_RECORD", path, MAX_PATH)) return;
+  const std::wstring text = line + L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(size_t(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+inline std::wstring ownName() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const wchar_t* slash = wcsrchr(path, L'\\');
+  return slash ? slash + 1 : path;
+}
