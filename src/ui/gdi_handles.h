@@ -1,0 +1,78 @@
+#pragma once
+// Scoped owners for the GDI resources the setup window holds while drawing:
+// objects, memory DCs, window DCs, selections and paint sessions.
+#include <windows.h>
+
+#include "host/win32_handles.h"
+#include "ui/layout_rect.h"
+
+template <typename Object>
+struct GdiObjectTraits {
+  using Value = Object;
+  static Value invalid() { return nullptr; }
+  static bool isValid(Value v) { return v != nullptr; }
+  static void close(Value v) { DeleteObject(v); }
+};
+struct MemoryDcTraits {
+  using Value = HDC;
+  static Value invalid() { return nullptr; }
+  static bool isValid(Value v) { return v != nullptr; }
+  static void close(Value v) { DeleteDC(v); }
+};
+
+using ScopedBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
+using ScopedPen = ScopedResource<GdiObjectTraits<HPEN>>;
+using ScopedFont = ScopedResource<GdiObjectTraits<HFONT>>;
+using ScopedMemoryDc = ScopedResource<MemoryDcTraits>;
+
+// GetDC / ReleaseDC; a null window means the screen.
+class ScopedWindowDc {
+ public:
+  explicit ScopedWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~ScopedWindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  ScopedWindowDc(const ScopedWindowDc&) = delete;
+  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+  ~ScopedSelectObject() {
+    if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+  }
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint / EndPaint for one WM_PAINT.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
+  ~ScopedPaint() { EndPaint(window_, &paint_); }
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_ = nullptr;
+};
+
+inline RECT toRect(const LayoutRect& r) { return RECT{LONG(r.left), LONG(r.top), LONG(r.right), LONG(r.bottom)}; }
+inline LayoutRect toLayoutRect(const RECT& r) {
+  return LayoutRect{int32_t(r.left), int32_t(r.top), int32_t(r.right), int32_t(r.bottom)};
+}

@@ -1,0 +1,276 @@
+#include <dwmapi.h>
+#include <windowsx.h>
+
+#include "ui/drawn_button_win.h"
+#include "ui/gdi_handles.h"
+#include "ui/gdi_text_measurer_win.h"
+#include "ui/graphics_win.h"
+#include "ui/setup_fonts_win.h"
+#include "ui/setup_geometry.h"
+#include "ui/setup_paint_win.h"
+#include "ui/setup_texts.h"
+#include "ui/setup_window.h"
+#include "ui/setup_window_state_win.h"
+
+namespace {
+constexpr wchar_t kClassName[] = L"NorvaneSetupWindow";
+constexpr WORD kIconResource = 1;
+constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kMinimizeId = 10;
+constexpr int kCancelCloseId = 11;
+constexpr int kRetryId = 12;
+constexpr UINT_PTR kAnimationTimer = 1;
+constexpr UINT kAnimationIntervalMs = 30;
+// Not in every SDK's dwmapi.h: Windows 11 attributes, ignored by older systems.
+constexpr DWORD kDwmWindowCornerPreference = 33;
+constexpr DWORD kDwmBorderColour = 34;
+constexpr DWORD kDwmCornerRound = 2;
+constexpr int kClassNameChars = 16;
+constexpr wchar_t kButtonClass[] = L"Button";
+
+bool classRegistered = false;
+
+int32_t readScreenDpi() {
+  ScopedWindowDc screen(nullptr);
+  return screen ? int32_t(GetDeviceCaps(screen.get(), LOGPIXELSX)) : kBaseDpi;
+}
+
+HICON loadWindowIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
+}
+
+LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+bool registerSetupWindowClass(HINSTANCE instance) {
+  if (classRegistered) return true;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_DROPSHADOW;
+  windowClass.lpfnWndProc = setupWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = loadWindowIcon(instance, SM_CXICON, SM_CYICON);
+  windowClass.hIconSm = loadWindowIcon(instance, SM_CXSMICON, SM_CYSMICON);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = nullptr;  // the painter covers every pixel
+  windowClass.lpszClassName = kClassName;
+  classRegistered = RegisterClassExW(&windowClass) != 0;
+  return classRegistered;
+}
+
+// Rounded corners and a matching border on Windows 11; older systems keep square corners.
+void applyWindowFrameAttributes(HWND window) {
+  const DWORD corner = kDwmCornerRound;
+  if (FAILED(DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner)))) return;
+  const COLORREF border = COLORREF(palette::kBorder);
+  DwmSetWindowAttribute(window, kDwmBorderColour, &border, sizeof(border));
+}
+
+HWND createButton(HWND parent, const wchar_t* caption, DWORD style, int id, ButtonStyle look) {
+  const HWND button = CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | BS_OWNERDRAW | style, 0, 0, 0, 0, parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                      setupWindowState().instance, nullptr);
+  attachButtonStyle(button, look);
+  return button;
+}
+
+void moveButton(HWND button, const LayoutRect& rect) {
+  if (button) MoveWindow(button, rect.left, rect.top, rect.width(), rect.height(), TRUE);
+}
+
+void setCaptionIfChanged(HWND button, const wchar_t* caption) {
+  wchar_t current[kClassNameChars] = {};
+  GetWindowTextW(button, current, kClassNameChars);
+  if (lstrcmpW(current, caption) != 0) SetWindowTextW(button, caption);
+}
+
+void placeFooterButtons() {
+  const SetupWindowState& state = setupWindowState();
+  const FooterPlacement placement = footerPlacement(state.view.buttons, state.layout.separatorRect, state.screenDpi);
+  moveButton(state.minimizeButton, placement.minimize);
+  moveButton(state.cancelButton, placement.cancelClose);
+  if (placement.showRetry) moveButton(state.retryButton, placement.retry);
+  if (state.cancelButton) {
+    setCaptionIfChanged(state.cancelButton, placement.cancelCloseCaption);
+    ShowWindow(state.cancelButton, placement.showCancelClose ? SW_SHOW : SW_HIDE);
+  }
+  if (state.retryButton) ShowWindow(state.retryButton, placement.showRetry ? SW_SHOW : SW_HIDE);
+}
+
+LayoutRect workArea() {
+  RECT area{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+    area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return toLayoutRect(area);
+}
+
+void relayoutSetupWindow() {
+  SetupWindowState& state = setupWindowState();
+  {
+    ScopedWindowDc dc(state.window);
+    const GdiTextMeasurer measurer(dc.get());
+    state.layout = layoutSetupWindow(state.view, state.screenDpi, measurer);
+  }
+  const int32_t width = setupWindowWidth(state.screenDpi);
+  const int32_t height = state.layout.windowHeight;
+  if (state.placed) {
+    // Later layouts keep the top-left corner: the window grows downward.
+    SetWindowPos(state.window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const LayoutPoint origin = centredOrigin(workArea(), width, height);
+    SetWindowPos(state.window, nullptr, origin.x, origin.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    state.placed = true;
+  }
+  placeFooterButtons();
+  if (state.view.progress == ProgressMoving) {
+    SetTimer(state.window, kAnimationTimer, kAnimationIntervalMs, nullptr);
+  } else {
+    KillTimer(state.window, kAnimationTimer);
+  }
+  InvalidateRect(state.window, nullptr, FALSE);
+}
+
+void raiseEvent(SetupEvent event) {
+  if (event != SetupEvent::None) setupWindowState().pendingEvent = int32_t(event);
+}
+
+// Enter presses the focused footer button, if any.
+bool clickFocusedButton(HWND window) {
+  const HWND focused = GetFocus();
+  if (!focused || !IsChild(window, focused)) return false;
+  wchar_t className[kClassNameChars] = {};
+  GetClassNameW(focused, className, kClassNameChars);
+  if (lstrcmpiW(className, kButtonClass) != 0 || !IsWindowEnabled(focused)) return false;
+  SendMessageW(focused, BM_CLICK, 0, 0);
+  return true;
+}
+
+bool handleCommand(HWND window, int id) {
+  const int32_t buttons = setupWindowState().view.buttons;
+  switch (id) {
+    case IDOK:
+      clickFocusedButton(window);
+      return true;
+    case IDCANCEL:
+      raiseEvent(closeRequestEvent(buttons));
+      return true;
+    case kMinimizeId:
+      ShowWindow(window, SW_MINIMIZE);
+      return true;
+    case kCancelCloseId:
+      raiseEvent(cancelButtonEvent(buttons));
+      return true;
+    case kRetryId:
+      raiseEvent(SetupEvent::Retry);
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT hitTest(HWND window, WPARAM wParam, LPARAM lParam) {
+  const LRESULT hit = DefWindowProcW(window, WM_NCHITTEST, wParam, lParam);
+  if (hit != HTCLIENT) return hit;
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ScreenToClient(window, &point);
+  return isInDragBand(point.y, setupWindowState().screenDpi) ? HTCAPTION : HTCLIENT;
+}
+
+LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      ScopedPaint paint(window);
+      paintSetupWindow(paint.dc());
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_DRAWITEM:
+      if (lParam && drawOwnerButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+      break;
+    case WM_NCHITTEST:
+      return hitTest(window, wParam, lParam);
+    case WM_NCLBUTTONDBLCLK:
+      if (wParam == HTCAPTION) return 0;  // no maximise from the drag band
+      break;
+    case WM_COMMAND:
+      // Only clicks: owner-drawn buttons also report double clicks.
+      if (HIWORD(wParam) == BN_CLICKED && handleCommand(window, LOWORD(wParam))) return 0;
+      break;
+    case WM_CLOSE:
+      raiseEvent(closeRequestEvent(setupWindowState().view.buttons));
+      return 0;  // closing is the install flow's decision
+    case WM_TIMER:
+      if (wParam == kAnimationTimer) {
+        SetupWindowState& state = setupWindowState();
+        state.animationPhase = nextAnimationPhase(state.animationPhase);
+        const RECT bar = toRect(state.layout.barRect);
+        InvalidateRect(window, &bar, FALSE);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+}  // namespace
+
+bool openSetupWindow(HINSTANCE instance) {
+  SetupWindowState& state = setupWindowState();
+  if (state.window) return true;
+  state.instance = instance;
+  setScreenDpi(readScreenDpi());
+  startGraphics();
+  ensureSetupFonts(state.screenDpi);
+  if (!registerSetupWindowClass(instance)) return false;
+
+  state.window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, setup_texts::kWindowTitle, kWindowStyle, 0, 0,
+                                 scaleForDpi(setup_metrics::kWindowWidth), scaleForDpi(setup_metrics::kInitialHeight),
+                                 nullptr, nullptr, instance, nullptr);
+  if (!state.window) return false;
+  applyWindowFrameAttributes(state.window);
+  // Focus rings stay hidden until the keyboard is used.
+  SendMessageW(state.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+
+  state.minimizeButton = createButton(state.window, setup_texts::kMinimizeCaption, 0, kMinimizeId,
+                                      ButtonStyle::CaptionGlyphButton);
+  state.cancelButton =
+      createButton(state.window, setup_texts::kCancelCaption, WS_TABSTOP, kCancelCloseId, ButtonStyle::OutlineButton);
+  state.retryButton =
+      createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
+  if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
+  state.pendingEvent = int32_t(SetupEvent::None);
+  state.placed = false;
+  if (state.view.heading.empty()) state.view.heading = setup_texts::kPreparingHeading;
+
+  relayoutSetupWindow();
+  ShowWindow(state.window, SW_SHOW);
+  SetForegroundWindow(state.window);
+  UpdateWindow(state.window);
+  return true;
+}
+
+void applyView(const SetupViewState& view) {
+  SetupWindowState& state = setupWindowState();
+  if (&view != &state.view) state.view = view;
+  state.pendingEvent = int32_t(SetupEvent::None);
+  if (!state.window) return;
+  relayoutSetupWindow();
+  UpdateWindow(state.window);
+}
+
+void closeSetupWindow() {
+  SetupWindowState& state = setupWindowState();
+  if (state.window) {
+    KillTimer(state.window, kAnimationTimer);
+    DestroyWindow(state.window);  // the buttons go with it
+  }
+  state.window = nullptr;
+  state.minimizeButton = nullptr;
+  state.cancelButton = nullptr;
+  state.retryButton = nullptr;
+  state.view = SetupViewState{};
+  state.pendingEvent = int32_t(SetupEvent::None);
+}
