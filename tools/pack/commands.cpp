@@ -6,6 +6,7 @@ int runInspect(const std::vector<std::string>& arguments);
 int runKeygen(const std::vector<std::string>& arguments);
 int runSign(const std::vector<std::string>& arguments);
 int runVerify(const std::vector<std::string>& arguments);
+int runTenant(const std::vector<std::string>& arguments);
 
 const std::vector<Command>& allCommands() {
   static const std::vector<Command> commands = {
@@ -21,6 +22,10 @@ const std::vector<Command>& allCommands() {
       {"verify", "norvane-pack verify --public HEX64 IN SIG\n"
                  "    exit 0 when SIG is a valid signature of IN under the key, 1 when not",
        runVerify},
+      {"tenant", "norvane-pack tenant --secret FILE --id HEX32 --slug SLUG --name NAME --text TEXT [--header N]\n"
+                 "    [--value1 HEX64] [--value2 HEX64] [--value3 HEX64] --out-dir DIR\n"
+                 "    writes the signed 512-byte tenant file DIR/<id>.cfg; NAME is UTF-8, stored as UTF-16LE",
+       runTenant},
   };
   return commands;
 }
