@@ -139,3 +139,87 @@ class SoundInstall32(SoundInstall):
     test_zero_exit_code_is_passed_through_without_a_tenant_step = None
     test_open_link_tenant_replaces_the_payload_tenant = None
     test_background_run_forwards_its_arguments = None
+
+
+class TenantHandOff(HandOffJourney):
+    """--tenant after a windowed hand-off that ended with 0: markers, then the
+    running host is woken, or the host is started when none listens."""
+    TENANT_ID = "00112233445566778899aabbccddeeff"
+
+    def setUp(self):
+        super().setUp()
+        self.tenants = os.path.join(self.product.folder, "tenants")
+        os.makedirs(self.tenants, exist_ok=True)
+        self.user_root = None
+
+    def add_tenant(self, slug, tenant_id=TENANT_ID, file_name=None):
+        out = os.path.join(self.files, "tenant-out")
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
+        subprocess.run([config.pack(), "tenant", "--secret", os.path.join(config.ROOT, "tests", "keys",
+                                                                         "tenant-file-test.key"),
+                        "--id", tenant_id, "--slug", slug, "--name", "에이크미", "--text", "Acme Corp",
+                        "--out-dir", out], check=True, capture_output=True)
+        shutil.move(os.path.join(out, f"{tenant_id}.cfg"), os.path.join(self.tenants, file_name or f"{tenant_id}.cfg"))
+
+    def marker(self, name):
+        for dirpath, _, files in os.walk(os.path.join(self.prefix.drive_c, "users")):
+            if name in files and dirpath.endswith(os.path.join("Local", "Norvane")):
+                return os.path.join(dirpath, name)
+        return None
+
+    def clear_markers(self):
+        for name in ("select-tenant", "show-on-start"):
+            path = self.marker(name)
+            if path:
+                os.remove(path)
+
+    def start_running_host(self):
+        host = self.prefix.start(os.path.join(self.product.folder, "NorvaneHost.exe"))
+        for _ in range(100):
+            if any(r.startswith("host started") for r in self.records()):
+                return host
+            import time
+            time.sleep(0.1)
+        self.fail("the fake host did not start")
+
+    def test_running_host_is_signalled_after_the_markers(self):
+        self.clear_markers()
+        self.add_tenant("acme")
+        host = self.start_running_host()
+        self.assertEqual(self.run_download(["--tenant=Acme-Desk"], exit_code=0), 0)
+        host.wait(30)
+        with open(self.marker("select-tenant"), "rb") as f:
+            self.assertEqual(f.read(), b"Acme-Desk")
+        self.assertEqual(os.path.getsize(self.marker("show-on-start")), 0)
+        for name in ("select-tenant", "show-on-start"):
+            windows = "C:\\" + os.path.relpath(self.marker(name), self.prefix.drive_c).replace("/", "\\")
+            attributes = self.prefix.wine("cmd", "/c", "attrib", windows).stdout.decode(errors="replace")
+            self.assertIn("H", attributes.split(windows[:2])[0], attributes)
+        self.assertEqual(self.records()[-2:], [f'Norvane.exe|"{SETUP}" {OPEN_LINK}', "host signalled"])
+
+    def test_without_a_running_host_the_host_is_started_managed(self):
+        self.clear_markers()
+        self.add_tenant("acme")
+        self.assertEqual(self.run_download(["--tenant", "x"], exit_code=0), 0)
+        started = [r for r in self.records() if r.startswith("host started")]
+        self.assertEqual(len(started), 1, self.records())
+        self.assertIn("NorvaneHost.exe", started[0])
+        self.assertTrue(started[0].endswith("--managed --resume"), started[0])
+        with open(self.marker("select-tenant"), "rb") as f:
+            self.assertEqual(f.read(), b"x")
+
+    def test_no_tenant_step_without_a_matching_signed_file(self):
+        self.clear_markers()
+        self.add_tenant("other")
+        self.add_tenant("acme", file_name=self.TENANT_ID.upper() + ".cfg")  # misnamed: not listed
+        self.assertEqual(self.run_download(["--tenant=x"], exit_code=0), 0)
+        self.assertIsNone(self.marker("select-tenant"))
+        self.assertIsNone(self.marker("show-on-start"))
+        self.assertFalse(any(r.startswith("host") for r in self.records()))
+
+    def test_no_tenant_step_after_a_failed_setup_program(self):
+        self.clear_markers()
+        self.add_tenant("acme")
+        self.assertEqual(self.run_download(["--tenant=x"], exit_code=3), 3)
+        self.assertIsNone(self.marker("select-tenant"))
