@@ -6,6 +6,7 @@ int runInspect(const std::vector<std::string>& arguments);
 int runKeygen(const std::vector<std::string>& arguments);
 int runSign(const std::vector<std::string>& arguments);
 int runVerify(const std::vector<std::string>& arguments);
+int runPublish(const std::vector<std::string>& arguments);
 int runTenant(const std::vector<std::string>& arguments);
 
 const std::vector<Command>& allCommands() {
@@ -22,6 +23,9 @@ const std::vector<Command>& allCommands() {
       {"verify", "norvane-pack verify --public HEX64 IN SIG\n"
                  "    exit 0 when SIG is a valid signature of IN under the key, 1 when not",
        runVerify},
+      {"publish", "norvane-pack publish --secret FILE --version X.Y.Z --x64 PATH --x86 PATH OUT_DIR\n"
+                  "    signs both installers and lays out download/vX.Y.Z/ and latest/download/ (with version.txt)",
+       runPublish},
       {"tenant", "norvane-pack tenant --secret FILE --id HEX32 --slug SLUG --name NAME --text TEXT [--header N]\n"
                  "    [--value1 HEX64] [--value2 HEX64] [--value3 HEX64] --out-dir DIR\n"
                  "    writes the signed 512-byte tenant file DIR/<id>.cfg; NAME is UTF-8, stored as UTF-16LE",
