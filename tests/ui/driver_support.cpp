@@ -1,0 +1,92 @@
+#include "driver_support.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace driver {
+namespace {
+constexpr int kClassChars = 64;
+constexpr LPARAM kAltDown = LPARAM(1) << 29;
+
+BOOL CALLBACK countIfSetupWindow(HWND window, LPARAM counter) {
+  wchar_t name[kClassChars] = {};
+  GetClassNameW(window, name, kClassChars);
+  if (lstrcmpW(name, kSetupClass) == 0) ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+}  // namespace
+
+HWND setupWindow() { return FindWindowW(kSetupClass, nullptr); }
+
+int countSetupWindows() {
+  int count = 0;
+  EnumWindows(countIfSetupWindow, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+int32_t screenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int32_t dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+PumpResult settle(uint32_t ms) { return pumpSetupWindow(ms, nullptr, 0); }
+
+void postKey(HWND target, UINT virtualKey) {
+  PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
+  PostMessageW(target, WM_KEYUP, virtualKey, LPARAM(1) | (LPARAM(3) << 30));
+}
+
+void postAltF4(HWND window) {
+  PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 1 | kAltDown);
+  PostMessageW(window, WM_SYSKEYUP, VK_F4, 1 | kAltDown | (LPARAM(3) << 30));
+}
+
+void postClick(HWND button) {
+  RECT client{};
+  GetClientRect(button, &client);
+  const LPARAM centre = MAKELPARAM(client.right / 2, client.bottom / 2);
+  PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+  PostMessageW(button, WM_LBUTTONUP, 0, centre);
+}
+
+HWND keyboardTarget() {
+  const HWND focused = GetFocus();
+  return focused ? focused : setupWindow();
+}
+
+std::string utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(size_t(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+void printLine(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vprintf(format, args);
+  va_end(args);
+  printf("\n");
+  fflush(stdout);
+}
+
+void printRect(const char* label, const char* name, const RECT& rect) {
+  printLine("%s %s %ld %ld %ld %ld", label, name, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void printPump(const char* scenario, const PumpResult& result) {
+  printLine("pump %s %d %d", scenario, int(result.index), int(result.event));
+}
+
+void holdForScreenshot(const char* name, bool handshake) {
+  if (!handshake) return;
+  settle(200);  // let the window system show the last paint
+  RECT rect{};
+  GetWindowRect(setupWindow(), &rect);
+  printRect("shot", name, rect);
+  char line[64];
+  if (!fgets(line, sizeof line, stdin)) return;
+}
+}  // namespace driver

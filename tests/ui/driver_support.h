@@ -1,0 +1,43 @@
+#pragma once
+// Helpers of the window driver: finding the real setup window, feeding it
+// input through its message queue, and printing what happened as plain lines.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "ui/setup_window.h"
+
+namespace driver {
+inline constexpr wchar_t kSetupClass[] = L"NorvaneSetupWindow";
+inline constexpr int kMinimizeId = 10;
+inline constexpr int kCancelCloseId = 11;
+inline constexpr int kRetryId = 12;
+
+HWND setupWindow();
+int countSetupWindows();
+int32_t screenDpi();
+
+// Lets queued messages run (paints included) without expecting an event.
+PumpResult settle(uint32_t ms);
+
+void postKey(HWND target, UINT virtualKey);
+void postAltF4(HWND window);
+void postClick(HWND button);
+// Where keyboard input goes: the focused window, else the setup window.
+HWND keyboardTarget();
+
+std::string utf8(const std::wstring& text);
+void printLine(const char* format, ...);
+void printRect(const char* label, const char* name, const RECT& rect);
+void printPump(const char* scenario, const PumpResult& result);
+
+// Prints "shot NAME left top right bottom" and waits for one line on stdin,
+// so the journey can photograph the screen while the window holds still.
+void holdForScreenshot(const char* name, bool handshake);
+}  // namespace driver
+
+int runStatesMode(bool handshake);
+int runEventsMode();
+int runPumpMode();
+int runPaintBenchMode();
