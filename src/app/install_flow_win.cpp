@@ -1,15 +1,22 @@
 #include "app/install_flow.h"
 
 #include "app/command_line.h"
+#include "app/fetch_attempt.h"
 #include "app/installed_copy.h"
 #include "app/process_runner.h"
 #include "host/host_handoff.h"
 #include "host/log.h"
 #include "tenants/tenant_store.h"
+#include "ui/setup_window.h"
 
 namespace {
 
 constexpr wchar_t kStartFailedLog[] = L"온라인 설치기: Norvane을 실행하지 못했다 (%lu)";
+constexpr wchar_t kRunFailedText[] =
+    L"Norvane을 실행하지 못했습니다. 보안 프로그램의 차단 여부를 확인하거나 담당자에게 문의해 주세요.";
+constexpr wchar_t kCaption[] = L"Norvane 원격";
+constexpr int kFailureExitCode = 1;
+constexpr int kCancelledExitCode = 1223;  // ERROR_CANCELLED
 
 // After a windowed hand-off with --tenant: when the installed product serves
 // this download's tenant, tell the host which tenant was requested and wake it
@@ -38,11 +45,46 @@ bool handOffToInstalledCopy(const LaunchOptions& options, int& exitCode) {
   return true;
 }
 
+// Stage D: run the verified installer and remove it once it has ended. Its
+// handle kept the file pinned from verification until now.
+int runStagedInstaller(FetchSharedState& state, const LaunchOptions& options) {
+  const std::wstring installer = finalPathOfHandle(state.staged.fileHandle);
+  closeSetupWindow();
+  uint32_t code = kFailureExitCode;
+  const bool ran = !installer.empty() && runProgramAndWait(installer, options.forwardedArguments, code);
+  if (!ran && !options.background) MessageBoxW(nullptr, kRunFailedText, kCaption, MB_ICONERROR);
+  discardStagedInstaller(&state.staged);
+  return int(code);
+}
+
 }  // namespace
 
-int runInstallFlow(HINSTANCE, const std::string&, const LaunchOptions& options) {
-  int exitCode = 1;
+int runInstallFlow(HINSTANCE instance, const std::string& downloadId, const LaunchOptions& options) {
+  int exitCode = kFailureExitCode;
   if (handOffToInstalledCopy(options, exitCode)) return exitCode;
-  // The fetch of a fresh installer arrives with the download and the window.
-  return 1;
+
+  if (!options.background && !openSetupWindow(instance)) return kFailureExitCode;
+
+  FetchSharedState state;
+  for (;;) {
+    switch (runFetchAttempt(state, downloadId, options.background)) {
+      case AttemptOutcome::Cancelled:
+        // Also after a success: the staged installer is deleted, never run.
+        discardStagedInstaller(&state.staged);
+        closeSetupWindow();
+        return kCancelledExitCode;
+      case AttemptOutcome::Succeeded:
+        return runStagedInstaller(state, options);
+      case AttemptOutcome::Failed:
+        break;
+    }
+    discardStagedInstaller(&state.staged);
+    if (options.background) return kFailureExitCode;
+    applyView(failureView());
+    const PumpResult choice = pumpSetupWindow(kPumpWaitForever, nullptr, 0);
+    if (choice.index != -1 || choice.event != int32_t(SetupEvent::Retry)) {
+      closeSetupWindow();
+      return kFailureExitCode;
+    }
+  }
 }

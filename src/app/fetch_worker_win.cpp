@@ -1,0 +1,30 @@
+#include "app/fetch_worker.h"
+
+#include <memory>
+
+#include "payload/payload_reader.h"
+
+void FetchSharedState::reset() {
+  cancel.exchange(false);
+  progress.exchange(kNoProgressYet);
+  staged = StagedInstaller{};
+  phase.exchange(Starting);
+  succeeded = false;
+}
+
+void storeProgress(int32_t percent, void* cell) { static_cast<std::atomic<int32_t>*>(cell)->exchange(percent); }
+
+int fetchWorker(WorkerArguments* raw) {
+  const std::unique_ptr<WorkerArguments> arguments(raw);
+  ReleaseVersion version{};
+  // The version request does not watch the flag; a cancel during it counts here.
+  if (!fetchReleaseVersion(version) || arguments->cancel.load()) {
+    arguments->phase.exchange(Finished);
+    return 0;
+  }
+  arguments->phase.exchange(Fetching);
+  arguments->succeeded = fetchInstaller(version, machineBitness(), arguments->downloadId, arguments->staged,
+                                        storeProgress, &arguments->progress, &arguments->cancel);
+  arguments->phase.exchange(Finished);
+  return 0;
+}
