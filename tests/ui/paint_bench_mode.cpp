@@ -86,12 +86,19 @@ int runPaintBenchMode() {
   }
   settle(100);
 
-  printLine("bench moving-ms %u whole %d bar-frames %d", kMovingBarMs, movingWhole, movingPartial);
-  printLine("bench reports %d percent-steps %d whole-paints %d partial-paints %d button-draws %d", kProgressReports,
-            percentSteps, counts.whole, counts.partial, counts.buttonDraws);
-  printLine("bench partial-rect %ld %ld %ld %ld agree %d", counts.partialRect.left, counts.partialRect.top,
-            counts.partialRect.right, counts.partialRect.bottom, counts.partialRectsAgree ? 1 : 0);
-  printLine("bench apply-us mean %.1f max %.1f", percentSteps ? totalApplyUs / percentSteps : 0.0, slowestApplyUs);
+  printLine("bench moving-ms %u", kMovingBarMs);
+  printLine("bench moving-whole-paints %d", movingWhole);
+  printLine("bench bar-frames %d", movingPartial);
+  printLine("bench reports %d", kProgressReports);
+  printLine("bench percent-steps %d", percentSteps);
+  printLine("bench whole-paints %d", counts.whole);
+  printLine("bench partial-paints %d", counts.partial);
+  printLine("bench button-draws %d", counts.buttonDraws);
+  printLine("bench partial-rect %ld %ld %ld %ld", counts.partialRect.left, counts.partialRect.top,
+            counts.partialRect.right, counts.partialRect.bottom);
+  printLine("bench partial-rects-agree %d", counts.partialRectsAgree ? 1 : 0);
+  printLine("bench apply-us-mean %.1f", percentSteps ? totalApplyUs / percentSteps : 0.0);
+  printLine("bench apply-us-max %.1f", slowestApplyUs);
   RemoveWindowSubclass(window, countPaints, kCounterId);
   closeSetupWindow();
   return 0;
