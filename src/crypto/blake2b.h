@@ -22,6 +22,7 @@ public:
 
 private:
     void compress(const uint8_t* block, bool lastBlock);
+    void countBytes(uint32_t count);
 
     uint64_t state_[8];
     uint64_t byteCount_[2];

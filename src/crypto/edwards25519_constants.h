@@ -8,7 +8,7 @@
 
 namespace norvane::crypto {
 
-#if defined(__SIZEOF_INT128__) && !defined(NORVANE_CRYPTO_PORTABLE_FIELD)
+#if defined(__SIZEOF_INT128__) && !defined(NORVANE_CRYPTO_PORTABLE)
 constexpr FieldElement EdwardsD = {{0x34dca135978a3ULL, 0x1a8283b156ebdULL, 0x5e7a26001c029ULL, 0x739c663a03cbbULL, 0x52036cee2b6ffULL}};
 constexpr FieldElement EdwardsD2 = {{0x69b9426b2f159ULL, 0x35050762add7aULL, 0x3cf44c0038052ULL, 0x6738cc7407977ULL, 0x2406d9dc56dffULL}};
 constexpr FieldElement SqrtMinusOne = {{0x61b274a0ea0b0ULL, 0x0d5a5fc8f189dULL, 0x7ef5e9cbd0c60ULL, 0x78595a6804c9eULL, 0x2b8324804fc1dULL}};

@@ -3,14 +3,14 @@
 // Field arithmetic modulo p = 2^255 - 19 for the edwards25519 group. The
 // ten-limb form is the portable one (it is what the 32-bit product runs); the
 // 51-bit form is a faster equivalent where the compiler has 128-bit integers.
-// NORVANE_CRYPTO_PORTABLE_FIELD forces the ten-limb form so that tests can
-// cover it on 64-bit hosts too.
+// NORVANE_CRYPTO_PORTABLE forces the ten-limb form so that tests cover it on
+// 64-bit hosts too.
 
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
-#if defined(__SIZEOF_INT128__) && !defined(NORVANE_CRYPTO_PORTABLE_FIELD)
+#if defined(__SIZEOF_INT128__) && !defined(NORVANE_CRYPTO_PORTABLE)
 #include "crypto/field25519_radix51.h"
 #else
 #include "crypto/field25519_radix25.h"
