@@ -44,7 +44,7 @@ class WineJourney(unittest.TestCase):
             os.remove(text_file)
         watcher = self.prefix.start(config.wine_helper("msgbox_helper.exe"),
                                     [CAPTION, str(box_timeout_ms), Prefix.windows_path(text_file)])
-        program = self.prefix.start(exe, args)
+        program = self.prefix.start_program(exe, args)
         code = program.wait(run_timeout)
         try:
             watcher.wait(2)
@@ -59,9 +59,11 @@ class WineJourney(unittest.TestCase):
 
     def run_quietly(self, exe, args=(), timeout=60):
         """Runs exe where no box is expected: a box would block it until the timeout."""
+        program = self.prefix.start_program(exe, args)
         try:
-            return self.prefix.run(exe, args, timeout=timeout).returncode
+            return program.wait(timeout)
         except subprocess.TimeoutExpired:
+            program.kill()
             self.fail(f"{os.path.basename(exe)} {' '.join(args)} did not end by itself (a message box?)")
 
     def log_path(self, windows_path=MACHINE_LOG):

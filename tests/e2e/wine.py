@@ -106,12 +106,15 @@ class Prefix:
     def windows_path(host_path):
         return "Z:" + os.path.abspath(host_path).replace("/", "\\")
 
-    def start(self, exe, args=(), **kwargs):
-        return subprocess.Popen(["wine", exe, *args], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                **kwargs)
+    def start(self, exe, args=(), stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kwargs):
+        return subprocess.Popen(["wine", exe, *args], env=self.env, stdout=stdout, stderr=stderr, **kwargs)
 
     def run(self, exe, args=(), timeout=60, **kwargs):
         return subprocess.run(["wine", exe, *args], env=self.env, capture_output=True, timeout=timeout, **kwargs)
+
+    def start_program(self, exe, args=()):
+        """Starts a program whose full 32-bit exit code matters; see Program."""
+        return Program(self, exe, args)
 
     def wine(self, *args, timeout=60):
         return subprocess.run(["wine", *args], env=self.env, capture_output=True, timeout=timeout)
@@ -126,3 +129,27 @@ class Prefix:
 
     def __exit__(self, *exc):
         self.close()
+
+
+class Program:
+    """A Windows program started through exit_code_helper.exe, so that its
+    whole exit code (1223 included) can be read back after it ends."""
+
+    def __init__(self, prefix, exe, args):
+        handle, self.code_file = tempfile.mkstemp(prefix="exit-", suffix=".txt", dir=prefix.root)
+        os.close(handle)
+        os.remove(self.code_file)
+        self.process = prefix.start(config.wine_helper("exit_code_helper.exe"),
+                                    [Prefix.windows_path(self.code_file), exe, *args],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wait(self, timeout=60):
+        self.process.wait(timeout)
+        with open(self.code_file) as f:
+            return int(f.read())
+
+    def poll(self):
+        return self.process.poll()
+
+    def kill(self):
+        self.process.kill()

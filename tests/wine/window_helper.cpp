@@ -1,0 +1,70 @@
+// Drives the real setup window from outside, as a user would:
+//   window_helper click CAPTION TIMEOUT_MS   presses the visible drawn button with that caption
+//   window_helper close TIMEOUT_MS           asks the window to close (Alt+F4)
+//   window_helper shown TIMEOUT_MS           waits until the window is shown
+// Exit 0 when done, 2 when the window or button did not appear in time.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+constexpr wchar_t kWindowClass[] = L"NorvaneSetupWindow";
+constexpr DWORD kPollMs = 50;
+
+struct ButtonSearch {
+  const wchar_t* caption;
+  HWND found;
+};
+
+BOOL CALLBACK matchButton(HWND child, LPARAM context) {
+  auto* search = reinterpret_cast<ButtonSearch*>(context);
+  wchar_t text[64] = {};
+  GetWindowTextW(child, text, 64);
+  if (IsWindowVisible(child) && wcscmp(text, search->caption) == 0) {
+    search->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND visibleSetupWindow() {
+  HWND window = FindWindowW(kWindowClass, nullptr);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+template <typename Found>
+bool waitFor(DWORD timeout, Found found) {
+  const DWORD start = GetTickCount();
+  while (!found()) {
+    if (GetTickCount() - start > timeout) return false;
+    Sleep(kPollMs);
+  }
+  return true;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && wcscmp(argv[1], L"click") == 0) {
+    ButtonSearch search{argv[2], nullptr};
+    const bool found = waitFor(DWORD(_wtoi(argv[3])), [&] {
+      HWND window = visibleSetupWindow();
+      if (window) EnumChildWindows(window, matchButton, reinterpret_cast<LPARAM>(&search));
+      return search.found != nullptr;
+    });
+    if (!found) return 2;
+    PostMessageW(GetParent(search.found), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(search.found), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(search.found));
+    return 0;
+  }
+  if (argc == 3 && wcscmp(argv[1], L"close") == 0) {
+    HWND window = nullptr;
+    if (!waitFor(DWORD(_wtoi(argv[2])), [&] { return (window = visibleSetupWindow()) != nullptr; })) return 2;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (argc == 3 && wcscmp(argv[1], L"shown") == 0) {
+    return waitFor(DWORD(_wtoi(argv[2])), [] { return visibleSetupWindow() != nullptr; }) ? 0 : 2;
+  }
+  return 3;
+}
