@@ -2,6 +2,8 @@
 // the fake measurer roughly follow the fonts' scaled sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_text_measurer.h"
 #include "ui/dpi_scale.h"
 #include "ui/setup_geometry.h"

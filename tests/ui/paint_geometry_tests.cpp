@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ui/colours.h"
 #include "ui/paint_geometry.h"
 
