@@ -25,5 +25,6 @@ RootCheckVerdict checkServerCertificate(PCCERT_CONTEXT certificate, const std::w
 // the request's context.
 void checkCertificateAtSending(HINTERNET request, TransferContext& context);
 
-// Host name of the request's URL; empty on any failure.
-std::wstring hostOfRequest(HINTERNET request);
+// Host name of the request's URL; the host it was opened for when WinHTTP
+// cannot say (Wine has no WINHTTP_OPTION_URL); empty when neither is known.
+std::wstring hostOfRequest(HINTERNET request, const TransferContext& context);

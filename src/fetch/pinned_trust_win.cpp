@@ -150,12 +150,12 @@ RootCheckVerdict checkServerCertificate(PCCERT_CONTEXT certificate, const std::w
   return verdict;
 }
 
-std::wstring hostOfRequest(HINTERNET request) {
+std::wstring hostOfRequest(HINTERNET request, const TransferContext& context) {
   DWORD bytes = 0;
   WinHttpQueryOption(request, WINHTTP_OPTION_URL, nullptr, &bytes);
-  if (bytes == 0) return {};
+  if (bytes == 0) return context.connectedHost;
   std::vector<wchar_t> url(bytes / sizeof(wchar_t) + 1, L'\0');
-  if (!WinHttpQueryOption(request, WINHTTP_OPTION_URL, url.data(), &bytes)) return {};
+  if (!WinHttpQueryOption(request, WINHTTP_OPTION_URL, url.data(), &bytes)) return context.connectedHost;
   URL_COMPONENTS components = {};
   components.dwStructSize = sizeof components;
   components.dwHostNameLength = DWORD(-1);
@@ -164,7 +164,7 @@ std::wstring hostOfRequest(HINTERNET request) {
 }
 
 void checkCertificateAtSending(HINTERNET request, TransferContext& context) {
-  const std::wstring host = hostOfRequest(request);
+  const std::wstring host = hostOfRequest(request, context);
   PCCERT_CONTEXT received = nullptr;
   DWORD bytes = sizeof received;
   if (host.empty() || !WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &received, &bytes) ||

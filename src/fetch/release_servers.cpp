@@ -12,7 +12,7 @@ constexpr wchar_t kSecondary[] = L"https://releases.norvane.net/api/host/release
 // Loopback release server of the tests; a journey may move it with the
 // environment (ASCII URLs only).
 constexpr wchar_t kPrimary[] = L"https://localhost:47443/norvane-test/host/releases/latest/download";
-constexpr wchar_t kSecondary[] = L"https://127.0.0.1:47444/api/host/releases/latest/download";
+constexpr wchar_t kSecondary[] = L"https://localhost:47444/api/host/releases/latest/download";
 
 std::wstring fromEnvironment(const char* name, const wchar_t* fallback) {
   const char* value = std::getenv(name);

@@ -10,6 +10,7 @@
 // Per request: what the status callback learnt, read by the transfer after
 // WinHttpSendRequest and WinHttpReceiveResponse have returned.
 struct TransferContext {
+  std::wstring connectedHost;  // the host the request was opened for
   bool pinnedMode = false;
   uint32_t certificatesChecked = 0;
   bool pinCheckFailed = false;

@@ -54,7 +54,7 @@ void CALLBACK transferStatusCallback(HINTERNET request, DWORD_PTR contextValue, 
     context->secureFailureSeen = true;
     DWORD flags = 0;
     if (information != nullptr && informationLength >= sizeof(DWORD)) flags = *static_cast<const DWORD*>(information);
-    const std::wstring host = hostOfRequest(request);
+    const std::wstring host = hostOfRequest(request, *context);
     writeLog(kSecureFailure, host.c_str(), static_cast<unsigned long>(flags),
              (flags & WINHTTP_CALLBACK_STATUS_FLAG_INVALID_CA) ? kUnknownRootNote : L"");
   } else if (status == WINHTTP_CALLBACK_STATUS_SENDING_REQUEST && context->pinnedMode) {
@@ -134,6 +134,7 @@ bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveT
   // Declared before the handles: it must outlive every callback of the request.
   TransferContext context;
   context.pinnedMode = pinnedMode;
+  context.connectedHost = parts.host;
 
   ScopedInternet session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                      WINHTTP_NO_PROXY_BYPASS, 0));

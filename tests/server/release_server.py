@@ -6,7 +6,7 @@ TLS 1.2 with the test CA's chain (tests/server/test_pki.py), and misbehaves
 on request: per-path rules set from a journey (in-process) or read from a
 JSON control file (command line).
 
-Rule fields (all optional except match, a substring of the request path):
+Rule fields (all optional except match, the end of the request path):
   status            answer with this status and an empty body
   body              bytes (or text) to send instead of the file
   content_length    "omit", an integer to declare instead of the real length
@@ -208,7 +208,7 @@ class ReleaseServer:
         with self._lock:
             self._reload_control()
             for rule in self.rules:
-                if rule["match"] not in path:
+                if not path.endswith(rule["match"]):
                     continue
                 if not redirecting and set(rule) <= {"match", "redirects", "relative", "times"}:
                     continue  # a hop of a redirect chain is served as the plain file

@@ -8,7 +8,7 @@ import os
 import subprocess
 import sys
 
-FILES = ("root.der", "root.pem", "chain.pem", "leaf.key", "wronghost-chain.pem", "wronghost.key",
+FILES = ("root.der", "root.pem", "chain.pem", "leaf.key", "wronghost-chain.pem", "wronghost.key", "rogue-root.pem",
          "rogue-chain.pem", "rogue.key")
 
 
@@ -68,7 +68,7 @@ def make(directory):
         _write(os.path.join(d, out), "".join(open(os.path.join(d, p)).read() for p in parts))
     chain("chain.pem", "leaf.pem", "intermediate.pem")
     chain("wronghost-chain.pem", "wronghost.pem", "intermediate.pem")
-    chain("rogue-chain.pem", "rogue.pem")
+    chain("rogue-chain.pem", "rogue.pem", "rogue-root.pem")  # the unknown root comes along, as real servers often send it
     return directory
 
 

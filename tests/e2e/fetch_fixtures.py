@@ -1,0 +1,177 @@
+"""Shared set-up of the fetch journeys: the test CA, a published release,
+two loopback release servers and the fetch driver run in a prefix."""
+import base64
+import glob
+import hashlib
+import os
+import re
+import shutil
+import socket
+import subprocess
+import tempfile
+
+from . import config
+from .wine import Prefix
+from tests.server import test_pki
+from tests.server.release_server import ReleaseServer
+
+VERSION = "1.4.12"
+DOWNLOAD_ID = "0123456789abcdef0123456789abcdef"
+PRIMARY_MOUNT = "/norvane-test/host/releases"
+SECONDARY_MOUNT = "/api/host/releases"
+UPDATE_SECRET = os.path.join(config.ROOT, "tests", "keys", "update-signing-test.key")
+MACHINE_LOG = r"C:\ProgramData\Norvane\logs\host.log"
+RUN_TIMEOUT = 90
+
+
+def pki_dir():
+    return test_pki.make(os.path.join(config.WORK, "pki"))
+
+
+def helper(name):
+    return config.wine_helper(name)
+
+
+def pack(*args):
+    subprocess.run([config.pack(), *args], check=True, capture_output=True, timeout=60)
+
+
+def publish(out_dir, installer, version=VERSION, padding=0):
+    """A signed release of `installer` (padded with `padding` bytes after the image)."""
+    image = os.path.join(os.path.dirname(out_dir), os.path.basename(out_dir) + "-image.exe")
+    shutil.copyfile(installer, image)
+    if padding:
+        with open(image, "ab") as f:
+            f.write(os.urandom(padding))
+    pack("publish", "--secret", UPDATE_SECRET, "--version", version, "--x64", image, "--x86", image, out_dir)
+    return out_dir
+
+
+def signed(path):
+    """The bytes of `path` and their signature under the test update key."""
+    sig = path + ".sig"
+    pack("sign", "--secret", UPDATE_SECRET, path, "--out", sig)
+    with open(path, "rb") as f, open(sig, "rb") as s:
+        return f.read(), s.read()
+
+
+def closed_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def sha1_hex(der):
+    return hashlib.sha1(der).hexdigest().upper()
+
+
+HOST_CA_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
+
+
+def ca_folder_without(sha1, out_dir):
+    """A copy of the host's CA bundle without one root. Wine copies the
+    host's roots into every prefix's ROOT store each time a process opens it,
+    so a prefix lacks a root only while the host bundle that Wine reads does."""
+    with open(HOST_CA_BUNDLE) as f:
+        text = f.read()
+    kept = []
+    for block in re.findall(r"-----BEGIN CERTIFICATE-----.*?-----END CERTIFICATE-----", text, re.S):
+        der = base64.b64decode("".join(block.splitlines()[1:-1]))
+        if sha1_hex(der) != sha1:
+            kept.append(block + "\n")
+    os.makedirs(out_dir, exist_ok=True)
+    with open(os.path.join(out_dir, "ca-certificates.crt"), "w") as f:
+        f.write("".join(kept))
+    return out_dir
+
+
+def hidden_host_roots_command(ca_folder):
+    """Runs a command in a private mount namespace that sees ca_folder as
+    /etc/ssl/certs; None when this machine cannot make one."""
+    command = ["unshare", "--mount", "--propagation", "private", "sh", "-c",
+               'mount --bind "$0" /etc/ssl/certs && exec "$@"', ca_folder]
+    try:
+        probe = subprocess.run(command + ["true"], capture_output=True, timeout=10)
+    except (OSError, subprocess.TimeoutExpired):
+        return None
+    return command if probe.returncode == 0 else None
+
+
+class FetchPrefix:
+    """A prefix with the two servers' URLs and the log at hand."""
+
+    def __init__(self, arch="win64"):
+        self.prefix = Prefix(arch)
+        self.extra_env = {}
+        self.wrapper = []
+
+    def env(self):
+        env = dict(self.prefix.env)
+        env.update(self.extra_env)
+        return env
+
+    def driver(self, *args, timeout=RUN_TIMEOUT):
+        result = subprocess.run([*self.wrapper, "wine", helper("fetch_driver.exe"), *args], env=self.env(),
+                                capture_output=True, timeout=timeout)
+        lines = result.stdout.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
+        facts = {}
+        for line in lines:
+            key, _, value = line.partition(" ")
+            facts[key] = value
+        return result.returncode, facts
+
+    def start_driver(self, *args):
+        return subprocess.Popen([*self.wrapper, "wine", helper("fetch_driver.exe"), *args], env=self.env(),
+                                stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL)
+
+    def log_messages(self):
+        path = self.prefix.host_path(MACHINE_LOG)
+        if not os.path.exists(path):
+            return []
+        with open(path, "rb") as f:
+            raw = f.read()
+        text = raw[3:].decode("utf-8") if raw.startswith(b"\xef\xbb\xbf") else raw.decode("utf-8")
+        return [line.split("] ", 2)[2] for line in text.split("\n") if line.count("] ") >= 2]
+
+    def clear_log(self):
+        path = self.prefix.host_path(MACHINE_LOG)
+        if os.path.exists(path):
+            os.remove(path)
+
+    def staging_folders(self):
+        users = os.path.join(self.prefix.drive_c, "users")
+        return glob.glob(os.path.join(users, "*", "Temp", "Norvane-download-*")) + \
+            glob.glob(os.path.join(users, "*", "AppData", "Local", "Temp", "Norvane-download-*"))
+
+    def close(self):
+        self.prefix.close()
+
+
+class ReleaseServers:
+    """Two servers of one release, both named localhost: Wine matches no IP address in a certificate."""
+
+    def __init__(self, release_root):
+        pki = pki_dir()
+        self.primary = ReleaseServer(release_root, pki, PRIMARY_MOUNT, host="127.0.0.1").start()
+        self.secondary = ReleaseServer(release_root, pki, SECONDARY_MOUNT, host="127.0.0.1").start()
+
+    def env(self, primary_down=False):
+        primary_port = closed_port() if primary_down else self.primary.port
+        return {
+            "NORVANE_TEST_PRIMARY_URL": f"https://localhost:{primary_port}{PRIMARY_MOUNT}/latest/download",
+            "NORVANE_TEST_SECONDARY_URL": self.secondary.base_url("localhost"),
+        }
+
+    def reset(self, tls="good"):
+        self.primary.reset(tls)
+        self.secondary.reset(tls)
+
+    def stop(self):
+        self.primary.stop()
+        self.secondary.stop()
+
+
+def work_dir(prefix):
+    os.makedirs(config.WORK, exist_ok=True)
+    return tempfile.mkdtemp(prefix=prefix, dir=config.WORK)
