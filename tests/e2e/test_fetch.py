@@ -351,3 +351,42 @@ class PinnedTrust(FetchJourney):
         self.assertEqual(messages[0], NO_ISRG)
         self.assertNotIn(self.accepted_line(self.secondary), messages)
         self.assertRegex(messages[1], r"^(다운로드 통신 실패: 요청 전송 \(WinHTTP \d+\)|고정 루트 확인 실패: localhost: SSL 정책 실패 \(0x800b010f\))$")
+
+
+class ProductionBuild(unittest.TestCase):
+    """The production build carries the six pinned roots byte for byte and
+    none of the test build's switches."""
+    TEST_MARKS = ("NORVANE_TEST", "localhost:4744", "127.0.0.1:4744", "Norvane Test Root", "norvane-test/")
+    PRODUCTION_URLS = ("https://github.com/norvane-remote/norvane-host/releases/latest/download",
+                       "https://releases.norvane.net/api/host/releases/latest/download")
+
+    @staticmethod
+    def read(path):
+        with open(path, "rb") as f:
+            return f.read()
+
+    def roots(self):
+        folder = os.path.join(os.path.dirname(config.ROOT), "shared", "pinned-roots")
+        names = sorted(n for n in os.listdir(folder) if n.endswith(".der"))
+        self.assertEqual(len(names), 6)
+        return [self.read(os.path.join(folder, n)) for n in names]
+
+    def assertNoTestMarks(self, image, what):
+        for mark in self.TEST_MARKS:
+            self.assertNotIn(mark.encode(), image, f"{what} holds {mark}")
+            self.assertNotIn(mark.encode("utf-16-le"), image, f"{what} holds {mark} (wide)")
+
+    def test_fetch_library_of_the_release_build(self):
+        image = self.read(os.path.join(config.RELEASE_BUILD, "src", "fetch", "libnorvane_fetch.a"))
+        for der in self.roots():
+            self.assertIn(der, image)
+        for url in self.PRODUCTION_URLS:
+            self.assertIn(url.encode("utf-16-le"), image)
+        self.assertNoTestMarks(image, "libnorvane_fetch.a")
+
+    def test_release_program(self):
+        image = self.read(config.release_exe())
+        self.assertNoTestMarks(image, "Norvane.exe")
+        if "/latest/download".encode("utf-16-le") in image:  # the program links the fetch
+            for der in self.roots():
+                self.assertIn(der, image)
