@@ -21,7 +21,7 @@ constexpr int32_t kGlyphFaceRadius = 6;
 constexpr int32_t kGlyphSize = 11;
 constexpr float kHairline = 1.0f;
 
-HWND hovered = nullptr;
+HWND hoveredButton = nullptr;  // the drawn button under the mouse
 
 struct ButtonLook {
   bool disabled = false;
@@ -34,7 +34,7 @@ ButtonLook lookOf(const DRAWITEMSTRUCT& item) {
   ButtonLook look;
   look.disabled = (item.itemState & ODS_DISABLED) != 0;
   look.pressed = !look.disabled && (item.itemState & ODS_SELECTED) != 0;
-  look.hovered = !look.disabled && item.hwndItem == hovered;
+  look.hovered = !look.disabled && item.hwndItem == hoveredButton;
   // ODS_NOFOCUSRECT is set while focus cues are hidden: no ring after mouse-only use.
   look.focusRing = !look.disabled && (item.itemState & (ODS_FOCUS | ODS_NOFOCUSRECT)) == ODS_FOCUS;
   return look;
@@ -66,7 +66,9 @@ int32_t drawFace(HDC dc, ButtonStyle style, const RECT& local, const ButtonLook&
       return scaleForDpi(kGlyphFaceRadius);
     }
     case ButtonStyle::OutlineButton: {
-      if (look.hovered || look.pressed) fillRoundRect(dc, local, scaleForDpi(kFaceRadius), palette::kButtonHoverFill);
+      if (look.hovered || look.pressed) {
+        fillRoundRect(dc, local, scaleForDpi(kFaceRadius), palette::kButtonHoverFill);
+      }
       strokeRoundRect(dc, local, scaleForDpi(kFaceRadius), palette::kOutlineBorder, kHairline);
       drawCentredLabel(dc, caption, local, setupFont(SetupFontRole::Note),
                        look.disabled ? palette::kOutlineDisabledText : palette::kMainText);
@@ -91,9 +93,9 @@ LRESULT CALLBACK buttonSubclassProc(HWND button, UINT message, WPARAM wParam, LP
     case WM_ERASEBKGND:
       return 1;  // the owner draw covers every pixel
     case WM_MOUSEMOVE:
-      if (button != hovered) {
-        const HWND previous = hovered;
-        hovered = button;
+      if (button != hoveredButton) {
+        const HWND previous = hoveredButton;
+        hoveredButton = button;
         invalidateButton(previous);
         invalidateButton(button);
         TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, button, 0};
@@ -101,13 +103,13 @@ LRESULT CALLBACK buttonSubclassProc(HWND button, UINT message, WPARAM wParam, LP
       }
       break;
     case WM_MOUSELEAVE:
-      if (button == hovered) {
-        hovered = nullptr;
+      if (button == hoveredButton) {
+        hoveredButton = nullptr;
         invalidateButton(button);
       }
       break;
     case WM_NCDESTROY:
-      if (button == hovered) hovered = nullptr;
+      if (button == hoveredButton) hoveredButton = nullptr;
       RemovePropW(button, kStyleProperty);
       RemovePropW(button, kSelectedProperty);
       RemoveWindowSubclass(button, buttonSubclassProc, kSubclassId);
@@ -125,7 +127,6 @@ void attachButtonStyle(HWND button, ButtonStyle style) {
   SetWindowSubclass(button, buttonSubclassProc, kSubclassId, 0);
 }
 
-HWND hoveredButton() { return hovered; }
 
 bool drawOwnerButton(const DRAWITEMSTRUCT& item) {
   if (item.CtlType != ODT_BUTTON) return false;

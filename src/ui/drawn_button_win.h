@@ -17,6 +17,3 @@ void attachButtonStyle(HWND button, ButtonStyle style);
 // Paints a button marked by attachButtonStyle; false for any other item,
 // which then gets default processing.
 bool drawOwnerButton(const DRAWITEMSTRUCT& item);
-
-// The drawn button under the mouse, or null.
-HWND hoveredButton();

@@ -22,7 +22,6 @@ struct MemoryDcTraits {
 
 using ScopedBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
 using ScopedPen = ScopedResource<GdiObjectTraits<HPEN>>;
-using ScopedFont = ScopedResource<GdiObjectTraits<HFONT>>;
 using ScopedMemoryDc = ScopedResource<MemoryDcTraits>;
 
 // GetDC / ReleaseDC; a null window means the screen.

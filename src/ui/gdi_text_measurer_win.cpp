@@ -2,7 +2,6 @@
 
 #include "ui/gdi_handles.h"
 #include "ui/setup_fonts_win.h"
-#include "ui/word_wrap.h"
 
 namespace {
 int32_t extentOf(HDC dc, std::wstring_view text) {
@@ -22,9 +21,4 @@ int32_t GdiTextMeasurer::blockHeight(SetupFontRole font, std::wstring_view wrapp
   RECT bounds{0, 0, LONG(width), 0};
   DrawTextW(dc_, wrapped.data(), int(wrapped.size()), &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   return int32_t(bounds.bottom - bounds.top);
-}
-
-std::wstring wrapText(HDC dc, std::wstring_view text, HFONT font, int32_t maxWidth) {
-  ScopedSelectObject select(dc, font);
-  return wrapText(text, maxWidth, [dc](std::wstring_view line) { return extentOf(dc, line); });
 }

@@ -2,7 +2,6 @@
 // Measures the window's texts with GDI on a DC, for the pure layout.
 #include <windows.h>
 
-#include <string>
 #include <string_view>
 
 #include "ui/setup_layout.h"
@@ -16,6 +15,3 @@ class GdiTextMeasurer : public TextMeasurer {
  private:
   HDC dc_;
 };
-
-// wrapText measured with `font` selected into `dc`.
-std::wstring wrapText(HDC dc, std::wstring_view text, HFONT font, int32_t maxWidth);

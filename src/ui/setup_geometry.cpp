@@ -30,7 +30,9 @@ FooterPlacement footerPlacement(int32_t buttons, const LayoutRect& separator, in
   const int32_t rowRight = windowWidth - s(kButtonRowRightMargin);
   const int32_t buttonWidth = s(kButtonWidth);
   const int32_t buttonHeight = s(kButtonHeight);
-  const auto buttonAt = [&](int32_t left) { return LayoutRect{left, rowTop, left + buttonWidth, rowTop + buttonHeight}; };
+  const auto buttonAt = [&](int32_t left) {
+    return LayoutRect{left, rowTop, left + buttonWidth, rowTop + buttonHeight};
+  };
 
   placement.showRetry = showsRetryButton(buttons);
   if (placement.showRetry) {

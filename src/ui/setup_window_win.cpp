@@ -25,7 +25,8 @@ constexpr UINT kAnimationIntervalMs = 30;
 constexpr DWORD kDwmWindowCornerPreference = 33;
 constexpr DWORD kDwmBorderColour = 34;
 constexpr DWORD kDwmCornerRound = 2;
-constexpr int kClassNameChars = 16;
+constexpr int kClassNameChars = 16;  // 15 characters: enough to tell "Button" apart
+constexpr int kCaptionChars = 16;    // the footer captions are short
 constexpr wchar_t kButtonClass[] = L"Button";
 
 bool classRegistered = false;
@@ -79,8 +80,8 @@ void moveButton(HWND button, const LayoutRect& rect) {
 }
 
 void setCaptionIfChanged(HWND button, const wchar_t* caption) {
-  wchar_t current[kClassNameChars] = {};
-  GetWindowTextW(button, current, kClassNameChars);
+  wchar_t current[kCaptionChars] = {};
+  GetWindowTextW(button, current, kCaptionChars);
   if (lstrcmpW(current, caption) != 0) SetWindowTextW(button, caption);
 }
 

@@ -6,7 +6,9 @@ using namespace driver;
 namespace {
 constexpr uint32_t kAnswerMs = 300;
 
-enum class Act { ClickCancelClose, ClickRetry, ClickMinimize, Escape, AltF4, SystemClose, Enter, TabEnter, TabTabEnter };
+enum class Act {
+  ClickCancelClose, ClickRetry, ClickMinimize, Escape, AltF4, SystemClose, Enter, TabEnter, TabTabEnter
+};
 
 struct Scenario {
   const char* name;
