@@ -14,66 +14,66 @@ namespace {
 constexpr uint64_t ParameterWord = 0x01010000ULL | Blake2bDigestBytes;
 
 inline void store64(uint8_t* p, uint64_t value) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
 
 Blake2b::Blake2b() {
-    std::memcpy(state_, blake2b_detail::InitialVector, sizeof state_);
-    state_[0] ^= ParameterWord;
-    byteCount_[0] = byteCount_[1] = 0;
+  std::memcpy(state_, blake2b_detail::InitialVector, sizeof state_);
+  state_[0] ^= ParameterWord;
+  byteCount_[0] = byteCount_[1] = 0;
 }
 
 Blake2b::~Blake2b() { wipeMemory(this, sizeof *this); }
 
 void Blake2b::compress(const uint8_t* block, bool lastBlock) {
-    const Blake2bBlockCounter counter{byteCount_[0], byteCount_[1]};
-    blake2bCompressPortable(state_, block, counter, lastBlock);
+  const Blake2bBlockCounter counter{byteCount_[0], byteCount_[1]};
+  blake2bCompressPortable(state_, block, counter, lastBlock);
 }
 
 void Blake2b::countBytes(uint32_t count) {
-    byteCount_[0] += count;
-    if (byteCount_[0] < count) ++byteCount_[1];
+  byteCount_[0] += count;
+  if (byteCount_[0] < count) ++byteCount_[1];
 }
 
 void Blake2b::update(const uint8_t* data, size_t length) {
-    // The last block must go through compress with the final flag, so a full
-    // buffer is only compressed once more input is known to follow.
-    while (length > 0) {
-        if (bufferUsed_ == Blake2bBlockBytes) {
-            countBytes(Blake2bBlockBytes);
-            compress(buffer_, false);
-            bufferUsed_ = 0;
-        }
-        if (bufferUsed_ == 0) {
-            while (length > Blake2bBlockBytes) {
-                countBytes(Blake2bBlockBytes);
-                compress(data, false);
-                data += Blake2bBlockBytes;
-                length -= Blake2bBlockBytes;
-            }
-        }
-        size_t take = Blake2bBlockBytes - bufferUsed_;
-        if (take > length) take = length;
-        std::memcpy(buffer_ + bufferUsed_, data, take);
-        bufferUsed_ += static_cast<uint32_t>(take);
-        data += take;
-        length -= take;
+  // The last block must go through compress with the final flag, so a full
+  // buffer is only compressed once more input is known to follow.
+  while (length > 0) {
+    if (bufferUsed_ == Blake2bBlockBytes) {
+      countBytes(Blake2bBlockBytes);
+      compress(buffer_, false);
+      bufferUsed_ = 0;
     }
+    if (bufferUsed_ == 0) {
+      while (length > Blake2bBlockBytes) {
+        countBytes(Blake2bBlockBytes);
+        compress(data, false);
+        data += Blake2bBlockBytes;
+        length -= Blake2bBlockBytes;
+      }
+    }
+    size_t take = Blake2bBlockBytes - bufferUsed_;
+    if (take > length) take = length;
+    std::memcpy(buffer_ + bufferUsed_, data, take);
+    bufferUsed_ += static_cast<uint32_t>(take);
+    data += take;
+    length -= take;
+  }
 }
 
 void Blake2b::finish(uint8_t* digest) {
-    countBytes(bufferUsed_);
-    std::memset(buffer_ + bufferUsed_, 0, Blake2bBlockBytes - bufferUsed_);
-    compress(buffer_, true);
-    for (int i = 0; i < 8; ++i) store64(digest + 8 * i, state_[i]);
+  countBytes(bufferUsed_);
+  std::memset(buffer_ + bufferUsed_, 0, Blake2bBlockBytes - bufferUsed_);
+  compress(buffer_, true);
+  for (int i = 0; i < 8; ++i) store64(digest + 8 * i, state_[i]);
 }
 
 void blake2b512(const uint8_t* data, size_t length, uint8_t* digest) {
-    Blake2b hash;
-    hash.update(data, length);
-    hash.finish(digest);
+  Blake2b hash;
+  hash.update(data, length);
+  hash.finish(digest);
 }
 
 }  // namespace norvane::crypto

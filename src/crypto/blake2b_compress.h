@@ -7,7 +7,7 @@
 namespace norvane::crypto {
 
 struct Blake2bBlockCounter {
-    uint64_t low, high;
+  uint64_t low, high;
 };
 
 void blake2bCompressPortable(uint64_t state[8], const uint8_t* block, Blake2bBlockCounter counter, bool lastBlock);

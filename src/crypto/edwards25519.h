@@ -16,28 +16,28 @@ constexpr int BaseTableSize = 64;  // odd multiples of B for an 8-bit signed win
 
 // Extended coordinates: x = X/Z, y = Y/Z, x*y = T/Z.
 struct PointExtended {
-    FieldElement x, y, z, t;
+  FieldElement x, y, z, t;
 };
 
 // Projective coordinates: x = X/Z, y = Y/Z (enough to double).
 struct PointProjective {
-    FieldElement x, y, z;
+  FieldElement x, y, z;
 };
 
 // Result of an addition or doubling before the last multiplications:
 // x = X/Z, y = Y/T.
 struct PointCompleted {
-    FieldElement x, y, z, t;
+  FieldElement x, y, z, t;
 };
 
 // A point prepared as the right-hand operand of additions.
 struct PointCached {
-    FieldElement yPlusX, yMinusX, z, t2d;
+  FieldElement yPlusX, yMinusX, z, t2d;
 };
 
 // Same with Z = 1, for precomputed tables.
 struct PointAffineCached {
-    FieldElement yPlusX, yMinusX, xy2d;
+  FieldElement yPlusX, yMinusX, xy2d;
 };
 
 PointExtended pointNeutral();

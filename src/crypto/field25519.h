@@ -23,24 +23,24 @@ constexpr uint32_t FieldElementBytes = 32;
 inline FieldElement feZero() { return FieldElement{}; }
 
 inline FieldElement feOne() {
-    FieldElement one{};
-    one.limb[0] = 1;
-    return one;
+  FieldElement one{};
+  one.limb[0] = 1;
+  return one;
 }
 
 // Replaces f by g when select is 1, keeps f when it is 0, without branching.
 inline void feConditionalMove(FieldElement& f, const FieldElement& g, uint32_t select) {
-    using Limb = std::remove_reference_t<decltype(f.limb[0])>;
-    const Limb mask = static_cast<Limb>(-static_cast<int64_t>(select & 1));
-    for (size_t i = 0; i < sizeof f.limb / sizeof f.limb[0]; ++i) {
-        f.limb[i] = static_cast<Limb>(f.limb[i] ^ (mask & (f.limb[i] ^ g.limb[i])));
-    }
+  using Limb = std::remove_reference_t<decltype(f.limb[0])>;
+  const Limb mask = static_cast<Limb>(-static_cast<int64_t>(select & 1));
+  for (size_t i = 0; i < sizeof f.limb / sizeof f.limb[0]; ++i) {
+    f.limb[i] = static_cast<Limb>(f.limb[i] ^ (mask & (f.limb[i] ^ g.limb[i])));
+  }
 }
 
 bool feIsZero(const FieldElement& f);
 bool feIsNegative(const FieldElement& f);  // lowest bit of the canonical value
 bool feEqual(const FieldElement& f, const FieldElement& g);
-void feInvert(FieldElement& out, const FieldElement& z);      // z^(p-2)
-void fePow2523(FieldElement& out, const FieldElement& z);     // z^((p-5)/8)
+void feInvert(FieldElement& out, const FieldElement& z);   // z^(p-2)
+void fePow2523(FieldElement& out, const FieldElement& z);  // z^((p-5)/8)
 
 }  // namespace norvane::crypto

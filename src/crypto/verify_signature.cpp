@@ -13,52 +13,52 @@ constexpr int CofactorDoublings = 3;  // [8] clears any small-order component
 // True when the point is the neutral one (x = 0, y = 1), i.e. when its
 // encoding is 01 00 ... 00. Both coordinates are compared in full.
 bool isNeutral(const PointCompleted& completed) {
-    PointExtended p;
-    toExtended(p, completed);
-    uint8_t x[FieldElementBytes];
-    uint8_t yMinusZ[FieldElementBytes];
-    FieldElement difference;
-    feSub(difference, p.y, p.z);
-    feToBytes(x, p.x);
-    feToBytes(yMinusZ, difference);
-    uint8_t any = 0;
-    for (uint32_t i = 0; i < FieldElementBytes; ++i) any |= static_cast<uint8_t>(x[i] | yMinusZ[i]);
-    return any == 0;
+  PointExtended p;
+  toExtended(p, completed);
+  uint8_t x[FieldElementBytes];
+  uint8_t yMinusZ[FieldElementBytes];
+  FieldElement difference;
+  feSub(difference, p.y, p.z);
+  feToBytes(x, p.x);
+  feToBytes(yMinusZ, difference);
+  uint8_t any = 0;
+  for (uint32_t i = 0; i < FieldElementBytes; ++i) any |= static_cast<uint8_t>(x[i] | yMinusZ[i]);
+  return any == 0;
 }
 
 }  // namespace
 
 bool verifySignature(const uint8_t* signature, const uint8_t* publicKey, const uint8_t* message, uint32_t length) {
-    if (signature == nullptr || publicKey == nullptr || (message == nullptr && length != 0)) return false;
-    const uint8_t* encodedR = signature;
-    const uint8_t* s = signature + PointBytes;
+  if (signature == nullptr || publicKey == nullptr || (message == nullptr && length != 0)) return false;
+  const uint8_t* encodedR = signature;
+  const uint8_t* s = signature + PointBytes;
 
-    PointExtended a, r;
-    if (!pointDecode(a, publicKey) || !pointDecode(r, encodedR)) return false;
-    if (!scalarIsCanonical(s)) return false;
+  PointExtended a, r;
+  if (!pointDecode(a, publicKey) || !pointDecode(r, encodedR)) return false;
+  if (!scalarIsCanonical(s)) return false;
 
-    // h over the bytes as given, so non-canonical encodings hash as sent.
-    uint8_t digest[Blake2bDigestBytes];
-    Blake2b hash;
-    hash.update(encodedR, PointBytes);
-    hash.update(publicKey, PointBytes);
-    if (length != 0) hash.update(message, length);
-    hash.finish(digest);
-    uint8_t h[ScalarBytes];
-    scalarReduceWide(h, digest);
+  // h over the bytes as given, so non-canonical encodings hash as sent.
+  uint8_t digest[Blake2bDigestBytes];
+  Blake2b hash;
+  hash.update(encodedR, PointBytes);
+  hash.update(publicKey, PointBytes);
+  if (length != 0) hash.update(message, length);
+  hash.finish(digest);
+  uint8_t h[ScalarBytes];
+  scalarReduceWide(h, digest);
 
-    // [S]B - [h]A - R, then three doublings.
-    PointExtended negativeA, sum;
-    pointNegate(negativeA, a);
-    doubleScalarMultVartime(sum, h, negativeA, s);
-    PointCached cachedR;
-    toCached(cachedR, r);
-    PointCompleted step;
-    pointSub(step, sum, cachedR);
-    PointProjective projective;
-    for (int i = 0; i < CofactorDoublings; ++i) {
-        toProjective(projective, step);
-        pointDouble(step, projective);
-    }
-    return isNeutral(step);
+  // [S]B - [h]A - R, then three doublings.
+  PointExtended negativeA, sum;
+  pointNegate(negativeA, a);
+  doubleScalarMultVartime(sum, h, negativeA, s);
+  PointCached cachedR;
+  toCached(cachedR, r);
+  PointCompleted step;
+  pointSub(step, sum, cachedR);
+  PointProjective projective;
+  for (int i = 0; i < CofactorDoublings; ++i) {
+    toProjective(projective, step);
+    pointDouble(step, projective);
+  }
+  return isNeutral(step);
 }

@@ -14,76 +14,76 @@ namespace {
 // BLAKE2b-512(seed) split into the secret scalar (first half, clamped: a
 // multiple of 8 with bit 254 set) and the nonce prefix (second half).
 struct ExpandedSecret {
-    uint8_t scalar[32];
-    uint8_t prefix[32];
+  uint8_t scalar[32];
+  uint8_t prefix[32];
 
-    explicit ExpandedSecret(const uint8_t* seed) {
-        uint8_t digest[Blake2bDigestBytes];
-        blake2b512(seed, SeedBytes, digest);
-        for (int i = 0; i < 32; ++i) {
-            scalar[i] = digest[i];
-            prefix[i] = digest[32 + i];
-        }
-        scalar[0] &= 248;
-        scalar[31] &= 127;
-        scalar[31] |= 64;
-        wipeMemory(digest, sizeof digest);
+  explicit ExpandedSecret(const uint8_t* seed) {
+    uint8_t digest[Blake2bDigestBytes];
+    blake2b512(seed, SeedBytes, digest);
+    for (int i = 0; i < 32; ++i) {
+      scalar[i] = digest[i];
+      prefix[i] = digest[32 + i];
     }
-    ~ExpandedSecret() { wipeMemory(this, sizeof *this); }
-    ExpandedSecret(const ExpandedSecret&) = delete;
-    ExpandedSecret& operator=(const ExpandedSecret&) = delete;
+    scalar[0] &= 248;
+    scalar[31] &= 127;
+    scalar[31] |= 64;
+    wipeMemory(digest, sizeof digest);
+  }
+  ~ExpandedSecret() { wipeMemory(this, sizeof *this); }
+  ExpandedSecret(const ExpandedSecret&) = delete;
+  ExpandedSecret& operator=(const ExpandedSecret&) = delete;
 };
 
 void publicPoint(uint8_t* encoded, const uint8_t* scalar) {
-    PointExtended point;
-    fixedBaseMultConstantTime(point, scalar);
-    pointEncode(encoded, point);
-    wipeMemory(&point, sizeof point);
+  PointExtended point;
+  fixedBaseMultConstantTime(point, scalar);
+  pointEncode(encoded, point);
+  wipeMemory(&point, sizeof point);
 }
 
 }  // namespace
 
 void derivePublicKey(uint8_t* publicKey, const uint8_t* seed) {
-    const ExpandedSecret secret(seed);
-    publicPoint(publicKey, secret.scalar);
+  const ExpandedSecret secret(seed);
+  publicPoint(publicKey, secret.scalar);
 }
 
 void signMessage(uint8_t* signature, const uint8_t* seed, const uint8_t* message, size_t length) {
-    const ExpandedSecret secret(seed);
-    uint8_t publicKey[PublicKeyBytes];
-    publicPoint(publicKey, secret.scalar);
+  const ExpandedSecret secret(seed);
+  uint8_t publicKey[PublicKeyBytes];
+  publicPoint(publicKey, secret.scalar);
 
-    // r = BLAKE2b(prefix || M) mod L, R = [r]B.
-    uint8_t digest[Blake2bDigestBytes];
-    {
-        Blake2b hash;
-        hash.update(secret.prefix, sizeof secret.prefix);
-        hash.update(message, length);
-        hash.finish(digest);
-    }
-    uint8_t nonce[ScalarBytes];
-    scalarReduceWide(nonce, digest);
-    uint8_t encodedR[PointBytes];
-    publicPoint(encodedR, nonce);
+  // r = BLAKE2b(prefix || M) mod L, R = [r]B.
+  uint8_t digest[Blake2bDigestBytes];
+  {
+    Blake2b hash;
+    hash.update(secret.prefix, sizeof secret.prefix);
+    hash.update(message, length);
+    hash.finish(digest);
+  }
+  uint8_t nonce[ScalarBytes];
+  scalarReduceWide(nonce, digest);
+  uint8_t encodedR[PointBytes];
+  publicPoint(encodedR, nonce);
 
-    // h = BLAKE2b(R || A || M) mod L, S = r + h * s mod L.
-    {
-        Blake2b hash;
-        hash.update(encodedR, sizeof encodedR);
-        hash.update(publicKey, sizeof publicKey);
-        hash.update(message, length);
-        hash.finish(digest);
-    }
-    uint8_t challenge[ScalarBytes];
-    scalarReduceWide(challenge, digest);
-    uint8_t s[ScalarBytes];
-    scalarMulAdd(s, challenge, secret.scalar, nonce);
+  // h = BLAKE2b(R || A || M) mod L, S = r + h * s mod L.
+  {
+    Blake2b hash;
+    hash.update(encodedR, sizeof encodedR);
+    hash.update(publicKey, sizeof publicKey);
+    hash.update(message, length);
+    hash.finish(digest);
+  }
+  uint8_t challenge[ScalarBytes];
+  scalarReduceWide(challenge, digest);
+  uint8_t s[ScalarBytes];
+  scalarMulAdd(s, challenge, secret.scalar, nonce);
 
-    for (uint32_t i = 0; i < PointBytes; ++i) signature[i] = encodedR[i];
-    for (uint32_t i = 0; i < ScalarBytes; ++i) signature[PointBytes + i] = s[i];
-    wipeMemory(digest, sizeof digest);
-    wipeMemory(nonce, sizeof nonce);
-    wipeMemory(s, sizeof s);
+  for (uint32_t i = 0; i < PointBytes; ++i) signature[i] = encodedR[i];
+  for (uint32_t i = 0; i < ScalarBytes; ++i) signature[PointBytes + i] = s[i];
+  wipeMemory(digest, sizeof digest);
+  wipeMemory(nonce, sizeof nonce);
+  wipeMemory(s, sizeof s);
 }
 
 }  // namespace norvane::signing
