@@ -23,8 +23,13 @@ BodyReceiver::BodyReceiver(std::vector<uint8_t>& body, uint32_t limit, uint64_t 
                            ProgressCallback progress, void* progressContext)
     : body_(body), limit_(limit), declaredLength_(declaredLength), progress_(progress), progressContext_(progressContext) {}
 
-bool BodyReceiver::acceptDeclaredLength() const {
-  if (declaredLength_ <= limit_) return true;
+bool BodyReceiver::acceptDeclaredLength() {
+  if (declaredLength_ <= limit_) {
+    // One allocation of the known size instead of doubling towards it, which
+    // would hold both the old and the new block at the end.
+    body_.reserve(size_t(declaredLength_));
+    return true;
+  }
   writeLog(kDeclaredTooLarge, static_cast<unsigned long long>(declaredLength_));
   return false;
 }

@@ -19,8 +19,9 @@ class BodyReceiver {
   BodyReceiver(std::vector<uint8_t>& body, uint32_t limit, uint64_t declaredLength, ProgressCallback progress,
                void* progressContext);
 
-  // Before the body: false (logged) when the declared length passes the limit.
-  bool acceptDeclaredLength() const;
+  // Before the body: false (logged) when the declared length passes the
+  // limit; otherwise room for the declared length is reserved.
+  bool acceptDeclaredLength();
   // One received piece: false (logged) when the total would pass the limit or
   // the declared length; otherwise appended and progress reported.
   bool append(const uint8_t* piece, uint32_t count);

@@ -33,7 +33,7 @@ def helper(name):
 
 
 def pack(*args):
-    subprocess.run([config.pack(), *args], check=True, capture_output=True, timeout=60)
+    subprocess.run([config.pack(), *args], check=True, capture_output=True, timeout=900)
 
 
 def publish(out_dir, installer, version=VERSION, padding=0):

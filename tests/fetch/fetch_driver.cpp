@@ -7,6 +7,7 @@
 //   fetch_driver try-change PATH      tries to open PATH for writing and to delete it
 //   fetch_driver trust-root DER       adds DER to the machine's trusted roots
 #include <windows.h>
+#include <psapi.h>
 #include <wincrypt.h>
 
 #include <atomic>
@@ -94,7 +95,15 @@ int runInstaller(const std::vector<std::string>& args) {
     say("version " + versionText(version));
   }
   StagedInstaller staged;
+  const ULONGLONG started = GetTickCount64();
   const bool ok = fetchInstaller(version, bits, id, staged, recordProgress, &progress, &cancel);
+  const ULONGLONG elapsed = GetTickCount64() - started;
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  say("fetch-ms " + std::to_string(elapsed));
+  say("peak-commit-bytes " + std::to_string(memory.PeakPagefileUsage));
+  say("peak-working-set-bytes " + std::to_string(memory.PeakWorkingSetSize));
   std::string percents;
   for (int32_t p : progress.percents) percents += (percents.empty() ? "" : ",") + std::to_string(p);
   say("progress " + percents);
