@@ -70,7 +70,7 @@ class FetchJourney(unittest.TestCase):
         return f"{server.mount}/download/v{ff.VERSION}/{name}"
 
 
-class NormalTrust(FetchJourney):
+class FetchNormalTrust(FetchJourney):
     """Windows 7 prefix that knows ISRG Root X1 and trusts the test CA: the
     system decides, WinHTTP follows redirects, the primary is asked first."""
 
@@ -272,7 +272,7 @@ class NormalTrust(FetchJourney):
         self.assertEqual(self.secondary.requests, [], "no other source after a cancel")
 
 
-class PinnedTrust(FetchJourney):
+class FetchPinnedTrust(FetchJourney):
     """Windows 7 prefix without ISRG Root X1 that does not trust the test CA,
     which the test build pins as an extra root: the secondary is asked first
     and every hop is checked against the pinned roots."""
@@ -353,7 +353,7 @@ class PinnedTrust(FetchJourney):
         self.assertRegex(messages[1], r"^(다운로드 통신 실패: 요청 전송 \(WinHTTP \d+\)|고정 루트 확인 실패: localhost: SSL 정책 실패 \(0x800b010f\))$")
 
 
-class ProductionBuild(unittest.TestCase):
+class FetchProductionBuild(unittest.TestCase):
     """The production build carries the six pinned roots byte for byte and
     none of the test build's switches."""
     TEST_MARKS = ("NORVANE_TEST", "localhost:4744", "127.0.0.1:4744", "Norvane Test Root", "norvane-test/")
