@@ -44,16 +44,29 @@ class StartRefusal(WineJourney):
 
 class AcceptedStart(WineJourney):
     """A good payload with an accepted command line reaches the install flow:
-    no start-up box, whatever the flow then does."""
+    no start-up box; with no installed copy and no reachable server the flow
+    shows its window (or, in background, ends with 1 and shows nothing)."""
+
+    def setUp(self):
+        for name in ("NORVANE_TEST_PRIMARY_URL", "NORVANE_TEST_SECONDARY_URL"):
+            self.prefix.env[name] = "https://127.0.0.1:9/r/latest/download"  # discard port: refused
 
     def test_accepted_command_lines_reach_the_install_flow(self):
         good = self.stamped("good.exe")
         # The arguments go through the real CommandLineToArgvW, quoting included.
-        for args in ([], ["--tenant", "Acme-Corp"], ["--tenant=x", "--background"],
-                     ["--uri", "norvane://open?tenant=acme-1"], ["--uri", "norvane://open/?tenant=acme"]):
+        for args in ([], ["--tenant", "Acme-Corp"], ["--uri", "norvane://open?tenant=acme-1"],
+                     ["--uri", "norvane://open/?tenant=acme"]):
             with self.subTest(args=args):
-                code, text = self.run_with_box_watch(good, args, box_timeout_ms=4000)
-                self.assertIsNone(text)
+                program = self.prefix.start_program(good, args)
+                clicked = self.prefix.run(config.wine_helper("window_helper.exe"), ["click", "닫기", "30000"])
+                self.assertEqual(clicked.returncode, 0, "the setup window never offered Close")
+                self.assertEqual(program.wait(30), 1)
+
+    def test_background_run_reaches_the_flow_without_any_window(self):
+        code, text = self.run_with_box_watch(self.stamped("good.exe"), ["--tenant=x", "--background"],
+                                             box_timeout_ms=3000)
+        self.assertIsNone(text)
+        self.assertEqual(code, 1)
 
 
 class Logging(WineJourney):

@@ -62,15 +62,26 @@ class SoundInstall(HandOffJourney):
 
 
 class DefectiveInstall(HandOffJourney):
-    """Each single defect: the installed copy is not started."""
+    """Each single defect: the installed copy is not started and the run
+    fetches instead (in background, against servers that refuse, so the
+    fetch fails with 1 and no window)."""
+
+    def setUp(self):
+        super().setUp()
+        for name in ("NORVANE_TEST_PRIMARY_URL", "NORVANE_TEST_SECONDARY_URL"):
+            self.prefix.env[name] = "https://127.0.0.1:9/r/latest/download"  # discard port: refused
+        log = self.log_path()
+        if os.path.exists(log):
+            os.remove(log)
 
     def assertFallsBackToFetch(self):
-        self.run_download(exit_code=0)
+        self.assertEqual(self.run_download(["--background"], exit_code=0), 1)
         self.assertNotHandedOff()
+        self.assertTrue(any("받지 못해" in m for m in self.log_messages()), "no fetch was tried")
 
     def test_sound_install_is_the_control_case(self):
-        self.run_download(exit_code=0)
-        self.assertHandedOff(OPEN_LINK)
+        self.assertEqual(self.run_download(["--background"], exit_code=0), 0)
+        self.assertHandedOff(" --background")
 
     def test_folder_writable_by_users(self):
         self.product.set_acl(INSTALL_DIR, "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;BU)")

@@ -1,0 +1,81 @@
+"""What the production Norvane.exe carries, and what only the test build may."""
+import os
+import re
+import unittest
+
+from . import config
+from .wine import Prefix
+
+PRODUCTION_KEYS = (b"2d2b4886f8b60435be8e68a838eac768f14c635cc509df2c12fd119a0a86c031",
+                   b"b6902c8dbaa100177f970310a8afb5f58348fdb253e62d11e7a0c1adafff2468")
+TEST_KEYS = (b"42854f47e3d38e22dc551104bb323c7003c193b7c9626164b2edececcdb31aec",
+             b"d4f8e6f267271177c11d17d39810d747166572a1b6db8e352363d9786eb07983")
+
+
+def wide(text):
+    return text.encode("utf-16-le")
+
+
+class ReleaseProgram(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        with open(config.release_exe(), "rb") as f:
+            cls.image = f.read()
+        with open(config.test_exe(), "rb") as f:
+            cls.test_image = f.read()
+
+    def test_is_a_32_bit_gui_image_with_no_payload(self):
+        pe = int.from_bytes(self.image[0x3C:0x40], "little")
+        self.assertEqual(self.image[pe:pe + 4], b"PE\0\0")
+        self.assertEqual(int.from_bytes(self.image[pe + 4:pe + 6], "little"), 0x14C)  # i386
+        optional = pe + 24
+        self.assertEqual(int.from_bytes(self.image[optional:optional + 2], "little"), 0x10B)  # PE32
+        self.assertEqual(int.from_bytes(self.image[optional + 68:optional + 70], "little"), 2)  # GUI subsystem
+        self.assertNotIn(b"TDPAYLD1", self.image[-131072:])
+
+    def test_carries_the_production_keys_and_not_the_test_keys(self):
+        for key in PRODUCTION_KEYS:
+            self.assertIn(key, self.image)
+        for key in TEST_KEYS:
+            self.assertNotIn(key, self.image)
+            self.assertIn(key, self.test_image)  # proves the scan would see them
+
+    def test_has_no_security_descriptor_sidecar(self):
+        self.assertNotIn(wide(".acl"), self.image)
+        self.assertIn(wide(".acl"), self.test_image)  # proves the scan would see it
+
+    def test_manifest_asks_for_no_elevation_and_declares_dpi_awareness(self):
+        manifest = re.search(rb"<assembly.*?</assembly>", self.image, re.S).group(0)
+        self.assertIn(b'name="Holmtide.TetherDesk.Setup" version="1.0.0.0"', manifest)
+        self.assertIn(b'level="asInvoker" uiAccess="false"', manifest)
+        self.assertIn(b"<dpiAware", manifest)
+        self.assertIn(b'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', manifest)
+
+
+class ReleaseVersionResource(unittest.TestCase):
+    def test_version_resource_reads_back_through_the_system(self):
+        with Prefix("win64") as prefix:
+            result = prefix.run(config.wine_helper("version_info_helper.exe"),
+                                [Prefix.windows_path(config.release_exe())])
+        self.assertEqual(result.returncode, 0)
+        fields = dict(line.split(" ", 1) for line in result.stdout.decode("utf-8").replace("\r", "").splitlines())
+        self.assertEqual(fields, {
+            "FixedFileVersion": "0.1.325.0",
+            "FixedProductVersion": "0.1.325.0",
+            "CompanyName": "Norvane",
+            "FileDescription": "Norvane 원격 온라인 설치",
+            "FileVersion": "0.1.325.0",
+            "InternalName": "Norvane.exe",
+            "OriginalFilename": "Norvane.exe",
+            "ProductName": "원격 지원",
+            "ProductVersion": "0.1.325.0",
+        })
+
+    def test_icon_group_one_has_the_ten_sizes(self):
+        with open(os.path.join(config.ROOT, "src", "res", "norvane.ico"), "rb") as f:
+            ico = f.read()
+        count = int.from_bytes(ico[4:6], "little")
+        sizes = sorted((ico[6 + 16 * i] or 256) for i in range(count))
+        self.assertEqual(sizes, [16, 20, 24, 32, 40, 48, 64, 96, 128, 256])
+        bits = {int.from_bytes(ico[6 + 16 * i + 6:6 + 16 * i + 8], "little") for i in range(count)}
+        self.assertEqual(bits, {32})
