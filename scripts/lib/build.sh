@@ -23,3 +23,8 @@ norvane_build_all() {
     cmake --build "$norvane_root/$dir" -j "$(nproc)" || return 1
   done
 }
+
+norvane_configure_fuzz() {
+  norvane_configure build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_FUZZ=ON -DNORVANE_BUILD_TESTS=OFF \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+}
