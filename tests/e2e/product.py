@@ -20,7 +20,7 @@ def bundle_installer(out_path, bits, entries=("NorvaneHost.exe", "NorvaneHostSer
     for name in entries:
         files += ["--file", f"{name}={config.wine_helper('fake_host.exe')}"]
     subprocess.run([config.pack(), "bundle", "--bits", str(bits), *files,
-                    image or config.wine_helper("fake_installer.exe"), out_path], check=True)
+                    image or config.wine_helper("fake_installer_1_4_12.exe"), out_path], check=True)
     return out_path
 
 
