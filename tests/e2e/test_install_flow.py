@@ -123,3 +123,129 @@ class CancelDuringVersionRequest(FlowJourney):
             self.assertEqual(self.staging_folders(), [])
         finally:
             stalling.stop()
+
+
+class FirstInstall(FlowJourney):
+    """No installed copy: the real fetch from the loopback release servers,
+    the verified installer run with the forwarded arguments, and nothing left
+    in the temporary folder afterwards."""
+    installer_padding = 4 * 1024 * 1024  # enough pieces for a slow body to be cancelled in
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        from . import fetch_fixtures as ff
+        cls.ff = ff
+        cls.release_work = ff.work_dir("flow-")
+        release = ff.publish(os.path.join(cls.release_work, "release"), config.wine_helper("fake_installer_1_4_12.exe"),
+                             padding=cls.installer_padding)
+        cls.servers = ff.ReleaseServers(release)
+        code, facts = subprocess.run(["wine", config.wine_helper("fetch_driver.exe"), "trust-root",
+                                      Prefix.windows_path(os.path.join(ff.pki_dir(), "root.der"))],
+                                     env=cls.prefix.env, capture_output=True, timeout=60).returncode, None
+        assert code == 0, "the test root could not be trusted"
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.servers.stop()
+        super().tearDownClass()
+
+    def setUp(self):
+        super().setUp()
+        self.servers.reset()
+        self.prefix.env.update(self.servers.env())
+        self.record = os.path.join(self.files, "record.txt")
+        if os.path.exists(self.record):
+            os.remove(self.record)
+        self.prefix.env["NORVANE_FAKE_RECORD"] = Prefix.windows_path(self.record)
+        self.prefix.env.pop("NORVANE_FAKE_EXIT", None)
+
+    def installer_runs(self):
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record, encoding="utf-8") as f:
+            return [line.split("|", 1)[1] for line in f.read().splitlines()]
+
+    def assertInstallerRanWith(self, arguments):
+        runs = self.installer_runs()
+        self.assertEqual(len(runs), 1, runs)
+        path, _, rest = runs[0][1:].partition('" ')
+        self.assertRegex(path, r"\\Temp\\Norvane-download-\{[0-9A-F-]{36}\}\\Norvane--0123456789abcdef0123456789abcdef\.exe$")
+        self.assertEqual(rest, arguments)
+
+    def requested(self, name):
+        return [p for server in (self.servers.primary, self.servers.secondary) for p in server.requested_paths()
+                if p.endswith(name)]
+
+    def test_first_install_runs_the_verified_installer_and_passes_its_exit_code(self):
+        self.prefix.env["NORVANE_FAKE_EXIT"] = "7"
+        program = self.prefix.start_program(self.download)
+        self.assertEqual(program.wait(120), 7)
+        self.assertInstallerRanWith("")  # the quoted path and one blank: no arguments of ours
+        self.assertEqual(self.staging_folders(), [])
+        self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x64.exe")), 1)
+
+    def test_requested_tenant_and_background_are_forwarded_without_a_window(self):
+        code, text = self.run_with_box_watch(self.download, ["--tenant", "Acme-Desk", "--background"],
+                                             box_timeout_ms=3000, run_timeout=120)
+        self.assertEqual((code, text), (0, None))
+        self.assertInstallerRanWith("--tenant=Acme-Desk --background")
+        self.assertEqual(self.staging_folders(), [])
+
+    def test_open_link_is_forwarded_to_the_installer(self):
+        program = self.prefix.start_program(self.download, ["--uri", "norvane://open/?tenant=beta"])
+        self.assertEqual(program.wait(120), 0)
+        self.assertInstallerRanWith('--uri "norvane://open?tenant=beta"')
+
+    def test_cancel_during_the_download_leaves_nothing(self):
+        for server in (self.servers.primary, self.servers.secondary):
+            server.add_rule("Norvane-x64.exe", chunk_delay=0.25)
+        program = self.prefix.start_program(self.download)
+        for _ in range(200):
+            if self.requested("Norvane-x64.exe"):
+                break
+            time.sleep(0.1)
+        time.sleep(1)
+        self.assertEqual(self.window("click", CANCEL, "10000"), 0)
+        self.assertEqual(program.wait(120), 1223)
+        self.assertEqual(self.installer_runs(), [])
+        self.assertEqual(self.staging_folders(), [])
+
+    def test_failure_then_retry_then_success(self):
+        for server in (self.servers.primary, self.servers.secondary):
+            server.add_rule("version.txt", status=404, times=1)
+        program = self.prefix.start_program(self.download)
+        self.assertEqual(self.window("click", RETRY, "60000"), 0)
+        self.assertEqual(program.wait(120), 0)
+        self.assertInstallerRanWith("")
+        self.assertIn("판올림 서버가 404 를 줬다", self.log_messages())
+
+    def test_bad_signature_is_refused_and_nothing_runs(self):
+        for server in (self.servers.primary, self.servers.secondary):
+            server.add_rule("Norvane-x64.exe.sig", body=bytes(64))
+        code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=2000, run_timeout=120)
+        self.assertEqual((code, text), (1, None))
+        self.assertEqual(self.installer_runs(), [])
+        self.assertIn("받은 설치기의 서명이 맞지 않는다. 버린다", self.log_messages())
+        self.assertEqual(self.staging_folders(), [])
+
+
+class FirstInstall32(FirstInstall):
+    """32-bit Windows fetches the 32-bit installer."""
+    arch = "win32"
+    installer_padding = 0
+
+    def test_32_bit_windows_fetches_the_x86_installer(self):
+        program = self.prefix.start_program(self.download, ["--background"])
+        self.assertEqual(program.wait(120), 0)
+        self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x86.exe")), 1)
+        self.assertEqual(self.requested("Norvane-x64.exe"), [])
+        self.assertInstallerRanWith(" --background")
+
+    # The rest is the same code on both widths.
+    test_first_install_runs_the_verified_installer_and_passes_its_exit_code = None
+    test_requested_tenant_and_background_are_forwarded_without_a_window = None
+    test_open_link_is_forwarded_to_the_installer = None
+    test_cancel_during_the_download_leaves_nothing = None
+    test_failure_then_retry_then_success = None
+    test_bad_signature_is_refused_and_nothing_runs = None
