@@ -173,8 +173,9 @@ int timeProcess(int argc, wchar_t** argv) {
     TerminateProcess(process.get(), 1);
     WaitForSingleObject(process.get(), timeoutMs);
   }
+  std::printf("exit-code %lu\n", static_cast<unsigned long>(code));
   if (!started) return 2;
-  std::printf("process-us %lld\nexit-code %lu\n", startedUs, static_cast<unsigned long>(code));
+  std::printf("process-us %lld\n", startedUs);
   return 0;
 }
 

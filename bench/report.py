@@ -1,0 +1,155 @@
+"""The performance report: every benchmark measured side by side in one run,
+printed as one Markdown table under the machine it ran on.
+
+    python3 -m bench.report [--bench build/bench] [--bench-wine build/bench-wine]
+                            [--build build/test] [--native build/native]
+                            [--startup-runs 20] [--fetch-runs 3] [--markdown OUT.md]
+"""
+import argparse
+import contextlib
+import io
+import os
+import re
+import statistics
+import subprocess
+import sys
+import time
+
+from tests.e2e import config
+
+from . import machine
+
+CRYPTO_TIMEOUT_S = 300
+PAYLOAD_TIMEOUT_S = 300
+INSTALLER_MIB = 64
+CRYPTO_LINE = re.compile(r"^(?P<what>.+?)\s{2,}(?P<value>[\d.]+) (?P<unit>us|ms)\b")
+PAYLOAD_LINE = re.compile(r"^(?P<what>\S+) median-ms (?P<median>[\d.]+) best-ms (?P<best>[\d.]+) runs (?P<runs>\d+)")
+FETCH_LINE = re.compile(r"fetchInstaller (?P<fetch>\d+) ms, curl (?P<curl>\d+) ms, peak memory (?P<peak>[\d.]+) MiB")
+
+
+def crypto(bench_dir):
+    """Seconds per call of each line of crypto_bench, keyed by its label."""
+    result = subprocess.run([os.path.join(bench_dir, "bench", "crypto_bench")], capture_output=True, text=True,
+                            timeout=CRYPTO_TIMEOUT_S, check=True)
+    seconds = {}
+    for line in result.stdout.splitlines():
+        match = CRYPTO_LINE.match(line)
+        if match:
+            scale = 1e-6 if match["unit"] == "us" else 1e-3
+            seconds[match["what"].strip()] = float(match["value"]) * scale
+    return seconds
+
+
+def payload_check(bench_dir):
+    scratch = os.path.join(bench_dir, "payload-scratch.bin")
+    try:
+        result = subprocess.run([os.path.join(bench_dir, "bench", "payload_bench"), scratch], capture_output=True,
+                                text=True, timeout=PAYLOAD_TIMEOUT_S, check=True)
+    finally:
+        if os.path.exists(scratch):
+            os.remove(scratch)
+    facts = {}
+    for line in result.stdout.splitlines():
+        match = PAYLOAD_LINE.match(line)
+        if match:
+            facts[match["what"]] = {"median_ms": float(match["median"]), "best_ms": float(match["best"]),
+                                    "runs": int(match["runs"])}
+    return facts
+
+
+def fetch(build, native, runs):
+    """Medians of bench.fetch_bench's runs: fetchInstaller, curl, peak memory."""
+    from . import fetch_bench
+    printed = io.StringIO()
+    saved_argv = sys.argv
+    sys.argv = ["fetch_bench", "--build", build, "--native", native, "--runs", str(runs)]
+    try:
+        with contextlib.redirect_stdout(printed):
+            fetch_bench.main()
+    finally:
+        sys.argv = saved_argv
+    samples = [m.groupdict() for m in map(FETCH_LINE.search, printed.getvalue().splitlines()) if m]
+    if len(samples) != runs:
+        raise RuntimeError(f"fetch_bench printed {len(samples)} runs, not {runs}:\n{printed.getvalue()}")
+    return {
+        "fetch_ms": statistics.median(float(s["fetch"]) for s in samples),
+        "curl_ms": statistics.median(float(s["curl"]) for s in samples),
+        "peak_mib": max(float(s["peak"]) for s in samples),
+        "runs": runs,
+    }
+
+
+def _time(seconds):
+    return f"{seconds * 1e6:.1f} µs" if seconds < 1e-3 else f"{seconds * 1e3:.1f} ms"
+
+
+def table(startup, payload, fetched, signature):
+    window, handoff = startup["window"], startup["handoff"]
+    read_accept, accept = payload["read+accept"], payload["accept"]
+    ours_short = signature["verifySignature, 448 bytes"]
+    ours_large = signature["verifySignature, 64 MiB"]
+    sodium_short = signature["libsodium crypto_sign_verify_detached, 448 B"]
+    sodium_blake = signature["libsodium crypto_generichash (BLAKE2b), 64 MiB"]
+    rows = [
+        ("Start-up to the first painted window (Wine, median of %d)" % window["runs"],
+         f"{window['median_ms']:.0f} ms", "—", "—",
+         f"visible at {window['visible_median_ms']:.0f} ms; range {window['range_ms'][0]:.0f}–"
+         f"{window['range_ms'][1]:.0f} ms"),
+        ("Start-up to the hand-off (Wine, median of %d)" % handoff["runs"],
+         f"{handoff['median_ms']:.0f} ms", "—", "—",
+         f"installed setup program started; range {handoff['range_ms'][0]:.0f}–{handoff['range_ms'][1]:.0f} ms"),
+        ("Payload check, 128 MiB without a payload (median of %d)" % read_accept["runs"],
+         f"{read_accept['median_ms']:.1f} ms", "—", "—",
+         f"read + acceptFileBytes; trailer search alone {accept['median_ms'] * 1000:.0f} µs"),
+        ("fetchInstaller, 64 MiB from the loopback server (median of %d)" % fetched["runs"],
+         f"{fetched['fetch_ms']:.0f} ms", f"curl {fetched['curl_ms']:.0f} ms",
+         f"{fetched['fetch_ms'] / fetched['curl_ms']:.2f}", "download, staging, read-back, signature, version"),
+        ("Signature check, 448 B", _time(ours_short), f"libsodium Ed25519 {_time(sodium_short)}",
+         f"{ours_short / sodium_short:.2f}", "target ≤ 1.50"),
+        ("Signature check, 64 MiB", _time(ours_large), f"libsodium BLAKE2b {_time(sodium_blake)}",
+         f"{ours_large / sodium_blake:.2f}", "target ≤ 1.30"),
+        ("Peak memory of a 64 MiB fetch", f"{fetched['peak_mib']:.1f} MiB", "—", "—",
+         f"{fetched['peak_mib'] / INSTALLER_MIB:.2f} × the installer; largest of the runs"),
+    ]
+    header = ("Measurement", "Norvane", "Reference", "Ratio", "Notes")
+    lines = ["| " + " | ".join(header) + " |", "|" + "|".join(["---"] * len(header)) + "|"]
+    lines += ["| " + " | ".join(row) + " |" for row in rows]
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bench", default=os.path.join(config.ROOT, "build", "bench"))
+    parser.add_argument("--bench-wine", default=os.path.join(config.ROOT, "build", "bench-wine"))
+    parser.add_argument("--build", default=config.TEST_BUILD)
+    parser.add_argument("--native", default=config.NATIVE_BUILD)
+    parser.add_argument("--startup-runs", type=int, default=20)
+    parser.add_argument("--fetch-runs", type=int, default=3)
+    parser.add_argument("--markdown", help="also write the machine and the table to this file")
+    args = parser.parse_args()
+    config.TEST_BUILD = os.path.abspath(args.build)
+    config.NATIVE_BUILD = os.path.abspath(args.native)
+    from . import startup_bench
+
+    started = time.monotonic()
+    about = machine.describe()
+    print("\n".join(about), flush=True)
+    print("measuring: signature check ...", file=sys.stderr, flush=True)
+    signature = crypto(args.bench)
+    print("measuring: payload check ...", file=sys.stderr, flush=True)
+    payload = payload_check(args.bench)
+    print("measuring: start-up under Wine ...", file=sys.stderr, flush=True)
+    startup = startup_bench.measure(os.path.join(args.bench_wine, "startup_timer.exe"), args.startup_runs)
+    print("measuring: 64 MiB fetch ...", file=sys.stderr, flush=True)
+    fetched = fetch(args.build, args.native, args.fetch_runs)
+    lines = table(startup, payload, fetched, signature)
+    print()
+    print("\n".join(lines))
+    print(f"\n(measured in {time.monotonic() - started:.0f} s)", file=sys.stderr)
+    if args.markdown:
+        with open(args.markdown, "w", encoding="utf-8") as f:
+            f.write("\n".join(f"- {line}" for line in about) + "\n\n" + "\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main()
