@@ -1,4 +1,4 @@
-"""The machine a benchmark ran on: CPU model, cores, memory, Wine version."""
+"""The machine a benchmark ran on: CPU model, cores, memory, Wine version, load."""
 import os
 import subprocess
 
@@ -28,6 +28,11 @@ def wine_version():
     return result.stdout.strip() or "unknown"
 
 
+def load_average():
+    """The one-minute load average: other work on the machine slows the Wine rows most."""
+    return os.getloadavg()[0]
+
+
 def describe():
     """Lines naming the machine, ready to print above the table."""
     return [
@@ -35,4 +40,5 @@ def describe():
         f"Cores:  {os.cpu_count()}",
         f"Memory: {memory_gib():.1f} GiB",
         f"Wine:   {wine_version()}",
+        f"Load:   {load_average():.2f} (one-minute average when the run began)",
     ]

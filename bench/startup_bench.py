@@ -24,6 +24,8 @@ RUN_TIMEOUT_S = RUN_TIMEOUT_MS / 1000 + 30
 SILENT_SERVER_BACKLOG = 256
 INSTALLED_SETUP_NAME = "Norvane.exe"
 DOWNLOAD_NAME = "Norvane-acme.exe"
+MACHINE_LOG = r"C:\ProgramData\Norvane\logs\host.log"
+LOG_TAIL_CHARS = 3000
 
 
 class SilentServer:
@@ -58,6 +60,14 @@ class StartupTimer:
             raise RuntimeError(f"startup_timer {' '.join(args[:2])} failed with {result.returncode}: {facts}\n"
                                + result.stderr.decode("utf-8", "replace")[-2000:])
         return facts
+
+
+def _log_text(prefix):
+    path = prefix.host_path(MACHINE_LOG)
+    if not os.path.exists(path):
+        return "(no log)"
+    with open(path, encoding="utf-8", errors="replace") as f:
+        return f.read()[-LOG_TAIL_CHARS:]
 
 
 def _median_ms(samples_us):
@@ -98,7 +108,10 @@ def measure(timer_exe, runs):
         prefix.env["NORVANE_FAKE_EXIT"] = "0"
         handed = []
         for run in range(runs + 1):
-            facts = timer.run("process", INSTALLED_SETUP_NAME, str(RUN_TIMEOUT_MS), program)
+            try:
+                facts = timer.run("process", INSTALLED_SETUP_NAME, str(RUN_TIMEOUT_MS), program)
+            except RuntimeError as failure:
+                raise RuntimeError(f"{failure}\nlog of the run:\n{_log_text(prefix)}") from None
             if facts.get("exit-code") != "0":
                 raise RuntimeError(f"the hand-off run ended with {facts.get('exit-code')}")
             if run:
