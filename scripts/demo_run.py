@@ -62,7 +62,8 @@ def main():
     servers = [ReleaseServer(release, pki, fetch_fixtures.PRIMARY_MOUNT).start(),
                ReleaseServer(release, pki, fetch_fixtures.SECONDARY_MOUNT).start()]
     for server in servers:
-        server.add_rule("Norvane-x", chunk_delay=PIECE_DELAY)
+        for name in ("Norvane-x64.exe", "Norvane-x86.exe"):
+            server.add_rule(name, chunk_delay=PIECE_DELAY)
     print(f"   release servers on https://localhost:{servers[0].port} and :{servers[1].port} (loopback only)")
 
     xvfb = None
