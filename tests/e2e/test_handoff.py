@@ -142,14 +142,14 @@ class DefectiveInstall(HandOffJourney):
         self.assertFallsBackToFetch()
 
 
-class SoundInstall32(SoundInstall):
-    """The same on 32-bit Windows: no WOW64, the 32-bit payload counts."""
+class SoundInstall32(HandOffJourney):
+    """32-bit Windows: no WOW64, so the install folder comes from the shell and
+    the installed setup program must carry the 32-bit programs."""
     arch = "win32"
 
-    # One journey is enough to show the 32-bit lookups; the rest are the same code.
-    test_zero_exit_code_is_passed_through_without_a_tenant_step = None
-    test_open_link_tenant_replaces_the_payload_tenant = None
-    test_background_run_forwards_its_arguments = None
+    def test_windowed_run_opens_the_link_and_passes_the_exit_code(self):
+        self.assertEqual(self.run_download(exit_code=5), 5)
+        self.assertHandedOff(OPEN_LINK)
 
 
 class TenantHandOff(HandOffJourney):

@@ -125,10 +125,9 @@ class CancelDuringVersionRequest(FlowJourney):
             stalling.stop()
 
 
-class FirstInstall(FlowJourney):
-    """No installed copy: the real fetch from the loopback release servers,
-    the verified installer run with the forwarded arguments, and nothing left
-    in the temporary folder afterwards."""
+class ReleaseJourney(FlowJourney):
+    """A published release on the two loopback release servers, a prefix that
+    trusts their test CA, and the stand-in installer's record of its runs."""
     installer_padding = 4 * 1024 * 1024  # enough pieces for a slow body to be cancelled in
 
     @classmethod
@@ -176,6 +175,12 @@ class FirstInstall(FlowJourney):
     def requested(self, name):
         return [p for server in (self.servers.primary, self.servers.secondary) for p in server.requested_paths()
                 if p.endswith(name)]
+
+
+class FirstInstall(ReleaseJourney):
+    """No installed copy: the real fetch from the loopback release servers,
+    the verified installer run with the forwarded arguments, and nothing left
+    in the temporary folder afterwards."""
 
     def test_first_install_runs_the_verified_installer_and_passes_its_exit_code(self):
         self.prefix.env["NORVANE_FAKE_EXIT"] = "7"
@@ -230,7 +235,7 @@ class FirstInstall(FlowJourney):
         self.assertEqual(self.staging_folders(), [])
 
 
-class FirstInstall32(FirstInstall):
+class FirstInstall32(ReleaseJourney):
     """32-bit Windows fetches the 32-bit installer."""
     arch = "win32"
     installer_padding = 0
@@ -241,11 +246,3 @@ class FirstInstall32(FirstInstall):
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x86.exe")), 1)
         self.assertEqual(self.requested("Norvane-x64.exe"), [])
         self.assertInstallerRanWith(" --background")
-
-    # The rest is the same code on both widths.
-    test_first_install_runs_the_verified_installer_and_passes_its_exit_code = None
-    test_requested_tenant_and_background_are_forwarded_without_a_window = None
-    test_open_link_is_forwarded_to_the_installer = None
-    test_cancel_during_the_download_leaves_nothing = None
-    test_failure_then_retry_then_success = None
-    test_bad_signature_is_refused_and_nothing_runs = None

@@ -12,16 +12,8 @@ from . import test_install_flow as flow
 RANDOM_CANCEL_RUNS = 50
 
 
-class Robustness(flow.FirstInstall):
+class Robustness(flow.ReleaseJourney):
     installer_padding = 2 * 1024 * 1024
-
-    # The first-install journeys run in their own class; here only the stress cases.
-    test_first_install_runs_the_verified_installer_and_passes_its_exit_code = None
-    test_requested_tenant_and_background_are_forwarded_without_a_window = None
-    test_open_link_is_forwarded_to_the_installer = None
-    test_cancel_during_the_download_leaves_nothing = None
-    test_failure_then_retry_then_success = None
-    test_bad_signature_is_refused_and_nothing_runs = None
 
     def temp_folder(self):
         users = os.path.join(self.prefix.drive_c, "users")

@@ -2,9 +2,7 @@
 // with the processor width they are built for.
 #include "cli.h"
 #include "payload/payload_format.h"
-#include "pe_image.h"
-#include "payload_writer.h"
-#include "version_resource.h"
+#include "image_payload.h"
 
 namespace {
 constexpr char kName[] = "bundle";
@@ -53,18 +51,6 @@ int runBundle(const std::vector<std::string>& arguments) {
     values.push_back(std::move(value));
   }
 
-  std::vector<uint8_t> image;
-  if (!readFileBytes(parsed.positionals[0], image, error)) return failure(kName, error);
-  PeLayout layout;
-  if (!readPeLayout(image, layout, error)) return failure(kName, parsed.positionals[0] + ": " + error);
-  if (layout.endOfSections != image.size()) {
-    return failure(kName, parsed.positionals[0] + " already has data after its last section");
-  }
-  PayloadVersion version;
-  findFixedFileVersion(image, version);
-  const std::vector<uint8_t> payload = buildPayload(values, image.size(), version);
-  if (image.size() + payload.size() > payload_format::kMaxFileSize) return failure(kName, "result exceeds 128 MiB");
-  image.insert(image.end(), payload.begin(), payload.end());
-  if (!writeFileBytes(parsed.positionals[1], image, error)) return failure(kName, error);
+  if (!appendPayloadToImage(parsed.positionals[0], parsed.positionals[1], values, error)) return failure(kName, error);
   return kExitOk;
 }

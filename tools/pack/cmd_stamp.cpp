@@ -2,9 +2,7 @@
 // appending its three payload values right after the last section.
 #include "app/command_line.h"
 #include "cli.h"
-#include "pe_image.h"
-#include "payload_writer.h"
-#include "version_resource.h"
+#include "image_payload.h"
 
 namespace {
 constexpr char kName[] = "stamp";
@@ -29,21 +27,9 @@ int runStamp(const std::vector<std::string>& arguments) {
     return usageError(kName, "tenant slug must be 2-31 of a-z 0-9 - and not start with '-': " + slug);
   }
 
-  std::vector<uint8_t> image;
-  std::string error;
-  if (!readFileBytes(parsed.positionals[0], image, error)) return failure(kName, error);
-  PeLayout layout;
-  if (!readPeLayout(image, layout, error)) return failure(kName, parsed.positionals[0] + ": " + error);
-  if (layout.endOfSections != image.size()) {
-    return failure(kName, parsed.positionals[0] + " already has data after its last section (stamped or signed?)");
-  }
-  PayloadVersion version;
-  findFixedFileVersion(image, version);
-
   const std::vector<PayloadValue> values = {
       {"online.version", 0, bytesOf("1")}, {"download.id", 0, bytesOf(id)}, {"tenant.slug", 0, bytesOf(slug)}};
-  const std::vector<uint8_t> payload = buildPayload(values, image.size(), version);
-  image.insert(image.end(), payload.begin(), payload.end());
-  if (!writeFileBytes(parsed.positionals[1], image, error)) return failure(kName, error);
+  std::string error;
+  if (!appendPayloadToImage(parsed.positionals[0], parsed.positionals[1], values, error)) return failure(kName, error);
   return kExitOk;
 }
