@@ -12,12 +12,12 @@ enum class SetupFontRole : int32_t {
 
 inline constexpr int32_t kSetupFontCount = 5;
 
-struct SetupFontSpec {
+struct SetupFontDescription {
   int32_t pixelSize;  // character height at 96 dpi
   int32_t weight;
 };
 
-inline constexpr SetupFontSpec kSetupFontSpecs[kSetupFontCount] = {
+inline constexpr SetupFontDescription kSetupFontDescriptions[kSetupFontCount] = {
     {13, 400}, {13, 600}, {12, 400}, {14, 600}, {14, 600},
 };
 

@@ -11,8 +11,8 @@ struct SetupFonts {
 };
 SetupFonts setupFonts;
 
-HFONT createSetupFont(const SetupFontSpec& spec, int32_t dpi) {
-  return CreateFontW(-scaleLength(spec.pixelSize, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+HFONT createSetupFont(const SetupFontDescription& font, int32_t dpi) {
+  return CreateFontW(-scaleLength(font.pixelSize, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                      kSetupFontFace);
 }
@@ -20,7 +20,7 @@ HFONT createSetupFont(const SetupFontSpec& spec, int32_t dpi) {
 
 void ensureSetupFonts(int32_t dpi) {
   if (setupFonts.created) return;
-  for (int32_t i = 0; i < kSetupFontCount; ++i) setupFonts.fonts[i] = createSetupFont(kSetupFontSpecs[i], dpi);
+  for (int32_t i = 0; i < kSetupFontCount; ++i) setupFonts.fonts[i] = createSetupFont(kSetupFontDescriptions[i], dpi);
   setupFonts.created = true;
 }
 

@@ -7,11 +7,11 @@
 namespace {
 constexpr char kName[] = "bundle";
 
-bool parseFileOption(const std::string& spec, std::string& name, std::string& path) {
-  const size_t equals = spec.find('=');
+bool parseFileOption(const std::string& option, std::string& name, std::string& path) {
+  const size_t equals = option.find('=');
   if (equals == std::string::npos) return false;
-  name = spec.substr(0, equals);
-  path = spec.substr(equals + 1);
+  name = option.substr(0, equals);
+  path = option.substr(equals + 1);
   return !path.empty();
 }
 }  // namespace
@@ -19,11 +19,11 @@ bool parseFileOption(const std::string& spec, std::string& name, std::string& pa
 int runBundle(const std::vector<std::string>& arguments) {
   // --file may repeat, so it is collected here before the generic parse.
   std::vector<std::string> rest;
-  std::vector<std::string> fileSpecs;
+  std::vector<std::string> fileOptions;
   for (size_t i = 0; i < arguments.size(); ++i) {
     if (arguments[i] == "--file") {
       if (i + 1 >= arguments.size()) return usageError(kName, "--file needs NAME=PATH");
-      fileSpecs.push_back(arguments[++i]);
+      fileOptions.push_back(arguments[++i]);
     } else {
       rest.push_back(arguments[i]);
     }
@@ -34,17 +34,17 @@ int runBundle(const std::vector<std::string>& arguments) {
   if (bits == parsed.options.end() || (bits->second != "32" && bits->second != "64")) {
     return usageError(kName, "--bits must be 32 or 64");
   }
-  if (fileSpecs.empty()) return usageError(kName, "at least one --file NAME=PATH is required");
-  if (fileSpecs.size() > payload_format::kMaxEntryCount) return usageError(kName, "at most 32 files fit a payload");
+  if (fileOptions.empty()) return usageError(kName, "at least one --file NAME=PATH is required");
+  if (fileOptions.size() > payload_format::kMaxEntryCount) return usageError(kName, "at most 32 files fit a payload");
   if (parsed.positionals.size() != 2) return usageError(kName, "expected IN.exe and OUT.exe");
 
   const uint32_t tag = bits->second == "32" ? payload_format::kTag32 : payload_format::kTag64;
   std::vector<PayloadValue> values;
   std::string error;
-  for (const std::string& spec : fileSpecs) {
+  for (const std::string& option : fileOptions) {
     PayloadValue value{{}, tag, {}};
     std::string path;
-    if (!parseFileOption(spec, value.name, path)) return usageError(kName, "--file needs NAME=PATH: " + spec);
+    if (!parseFileOption(option, value.name, path)) return usageError(kName, "--file needs NAME=PATH: " + option);
     if (!payload_format::isValidEntryName(value.name)) return usageError(kName, "bad entry name: " + value.name);
     if (!readFileBytes(path, value.bytes, error)) return failure(kName, error);
     if (value.bytes.empty()) return failure(kName, path + " is empty");
