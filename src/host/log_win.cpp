@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdarg>
 #include <cwchar>
-#include <mutex>
 #include <string>
 
 #include "host/locations.h"
@@ -148,7 +147,7 @@ void rotateIfFull(const std::wstring& path) {
 
 // msvcrt's _vsnwprintf reads %s as a wide string, as our formats expect. It does
 // not terminate a cut result, so the last slot is reserved for the NUL.
-void formatTruncated(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list arguments) {
+void formatTruncatedV(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list arguments) {
   buffer[capacity - 1] = L'\0';
   if (_vsnwprintf(buffer, capacity - 1, format, arguments) < 0) buffer[capacity - 1] = L'\0';
 }
@@ -156,7 +155,7 @@ void formatTruncated(wchar_t* buffer, size_t capacity, const wchar_t* format, va
 void formatTruncated(wchar_t* buffer, size_t capacity, const wchar_t* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  formatTruncated(buffer, capacity, format, arguments);
+  formatTruncatedV(buffer, capacity, format, arguments);
   va_end(arguments);
 }
 
@@ -171,7 +170,7 @@ void writeLog(const wchar_t* format, ...) {
   wchar_t message[log_limits::kMessageChars];
   va_list arguments;
   va_start(arguments, format);
-  formatTruncated(message, log_limits::kMessageChars, format, arguments);
+  formatTruncatedV(message, log_limits::kMessageChars, format, arguments);
   va_end(arguments);
 
   wchar_t line[log_limits::kLineChars];

@@ -147,3 +147,17 @@ class Logging(WineJourney):
             self.assertEqual(messages, ["붙어 온 조각의 판이 다르다 (1)", notice, "붙어 온 조각의 판이 다르다 (1)", notice])
         finally:
             os.remove(blocker)
+
+    def test_a_long_message_is_cut_to_2047_characters(self):
+        # A release host of 1,500 characters makes the fallback message far longer than the limit.
+        host = "a" * 1500 + ".invalid"
+        self.prefix.env["NORVANE_TEST_PRIMARY_URL"] = f"https://{host}/r/latest/download"
+        self.prefix.env["NORVANE_TEST_SECONDARY_URL"] = f"https://b{host}/r/latest/download"
+        try:
+            self.assertEqual(self.run_quietly(self.stamped("good.exe"), ["--background"]), 1)
+        finally:
+            del self.prefix.env["NORVANE_TEST_PRIMARY_URL"], self.prefix.env["NORVANE_TEST_SECONDARY_URL"]
+        fallback = [m for m in self.log_messages() if m.startswith("판올림을 ")]
+        self.assertEqual(len(fallback), 1)
+        self.assertEqual(len(fallback[0]), 2047)
+        self.assertEqual(fallback[0], ("판올림을 " + host + " 에서 받지 못해 b" + host)[:2047])
