@@ -129,6 +129,7 @@ class ReleaseJourney(FlowJourney):
     """A published release on the two loopback release servers, a prefix that
     trusts their test CA, and the stand-in installer's record of its runs."""
     installer_padding = 4 * 1024 * 1024  # enough pieces for a slow body to be cancelled in
+    trust_test_root = True
 
     @classmethod
     def setUpClass(cls):
@@ -139,10 +140,11 @@ class ReleaseJourney(FlowJourney):
         release = ff.publish(os.path.join(cls.release_work, "release"), config.wine_helper("fake_installer_1_4_12.exe"),
                              padding=cls.installer_padding)
         cls.servers = ff.ReleaseServers(release)
-        code, facts = subprocess.run(["wine", config.wine_helper("fetch_driver.exe"), "trust-root",
+        if cls.trust_test_root:
+            trusted = subprocess.run(["wine", config.wine_helper("fetch_driver.exe"), "trust-root",
                                       Prefix.windows_path(os.path.join(ff.pki_dir(), "root.der"))],
-                                     env=cls.prefix.env, capture_output=True, timeout=60).returncode, None
-        assert code == 0, "the test root could not be trusted"
+                                     env=cls.prefix.env, capture_output=True, timeout=60)
+            assert trusted.returncode == 0, "the test root could not be trusted"
 
     @classmethod
     def tearDownClass(cls):
@@ -246,3 +248,48 @@ class FirstInstall32(ReleaseJourney):
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x86.exe")), 1)
         self.assertEqual(self.requested("Norvane-x64.exe"), [])
         self.assertInstallerRanWith(" --background")
+
+
+class PinnedInstall(ReleaseJourney):
+    """A Windows 7 prefix that knows neither ISRG Root X1 nor the test CA,
+    which the test build pins: the real program asks the secondary first,
+    follows five redirects checking each hop against the pinned roots, and
+    runs the verified installer."""
+    trust_test_root = False
+    installer_padding = 0
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        ff = cls.ff
+        folder = ff.ca_folder_without("CABD2A79A1076A31F21D253635CB039D4329A5E8",  # ISRG Root X1
+                                      os.path.join(cls.release_work, "host-roots"))
+        cls.wrapper = ff.hidden_host_roots_command(folder)
+        subprocess.run(["wine", "winecfg", "-v", "win7"], env=cls.prefix.env, capture_output=True, timeout=60)
+
+    def setUp(self):
+        if self.wrapper is None:
+            self.skipTest("no private mount namespace here to hide ISRG Root X1 from Wine")
+        super().setUp()
+        self.prefix.env["NORVANE_TEST_PINNED_ROOT"] = Prefix.windows_path(os.path.join(self.ff.pki_dir(), "root.der"))
+
+    def run_hidden(self, args):
+        code_file = os.path.join(self.files, "exit-code.txt")
+        if os.path.exists(code_file):
+            os.remove(code_file)
+        subprocess.run([*self.wrapper, "wine", config.wine_helper("exit_code_helper.exe"),
+                        Prefix.windows_path(code_file), self.download, *args],
+                       env=self.prefix.env, capture_output=True, timeout=120)
+        with open(code_file) as f:
+            return int(f.read())
+
+    def test_installer_through_five_redirects_in_pinned_mode(self):
+        self.servers.secondary.add_rule("Norvane-x64.exe", redirects=5)
+        self.assertEqual(self.run_hidden(["--background"]), 0)
+        self.assertInstallerRanWith(" --background")
+        self.assertEqual(self.servers.primary.requests, [])
+        hops = [p for p in self.servers.secondary.requested_paths() if "Norvane-x64.exe" in p and "/hop/" in p]
+        self.assertEqual(len(hops), 5, self.servers.secondary.requested_paths())
+        self.assertEqual(self.log_messages(), ["이 PC 는 ISRG Root X1 을 모른다. 고정 루트로 확인한다",
+                                               "고정 루트로 받아들였다: localhost (Norvane Test Root)"])
+        self.assertEqual(self.staging_folders(), [])
