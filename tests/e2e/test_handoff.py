@@ -3,6 +3,7 @@ run fall back to a fetch instead."""
 import os
 import shutil
 import subprocess
+import time
 
 from . import config
 from .journey import WineJourney
@@ -190,7 +191,6 @@ class TenantHandOff(HandOffJourney):
         for _ in range(100):
             if any(r.startswith("host started") for r in self.records()):
                 return host
-            import time
             time.sleep(0.1)
         self.fail("the fake host did not start")
 
@@ -213,7 +213,12 @@ class TenantHandOff(HandOffJourney):
         self.clear_markers()
         self.add_tenant("acme")
         self.assertEqual(self.run_download(["--tenant", "x"], exit_code=0), 0)
-        started = [r for r in self.records() if r.startswith("host started")]
+        # The host is started without waiting for it: give it a moment to record itself.
+        for _ in range(200):
+            started = [r for r in self.records() if r.startswith("host started")]
+            if started:
+                break
+            time.sleep(0.1)
         self.assertEqual(len(started), 1, self.records())
         self.assertIn("NorvaneHost.exe", started[0])
         self.assertTrue(started[0].endswith("--managed --resume"), started[0])

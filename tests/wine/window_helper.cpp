@@ -1,6 +1,7 @@
 // Drives the real setup window from outside, as a user would:
 //   window_helper click CAPTION TIMEOUT_MS   presses the visible drawn button with that caption
 //   window_helper close TIMEOUT_MS           asks the window to close (Alt+F4)
+//   window_helper close-when CAPTION TIMEOUT_MS  the same once the button with that caption shows
 //   window_helper shown TIMEOUT_MS           waits until the window is shown
 // Exit 0 when done, 2 when the window or button did not appear in time.
 #include <windows.h>
@@ -44,17 +45,28 @@ bool waitFor(DWORD timeout, Found found) {
 }
 }  // namespace
 
+HWND waitForButton(const wchar_t* caption, DWORD timeout) {
+  ButtonSearch search{caption, nullptr};
+  waitFor(timeout, [&] {
+    HWND window = visibleSetupWindow();
+    if (window) EnumChildWindows(window, matchButton, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  });
+  return search.found;
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && wcscmp(argv[1], L"click") == 0) {
-    ButtonSearch search{argv[2], nullptr};
-    const bool found = waitFor(DWORD(_wtoi(argv[3])), [&] {
-      HWND window = visibleSetupWindow();
-      if (window) EnumChildWindows(window, matchButton, reinterpret_cast<LPARAM>(&search));
-      return search.found != nullptr;
-    });
-    if (!found) return 2;
-    PostMessageW(GetParent(search.found), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(search.found), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(search.found));
+    HWND button = waitForButton(argv[2], DWORD(_wtoi(argv[3])));
+    if (!button) return 2;
+    PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return 0;
+  }
+  if (argc == 4 && wcscmp(argv[1], L"close-when") == 0) {
+    HWND button = waitForButton(argv[2], DWORD(_wtoi(argv[3])));
+    if (!button) return 2;
+    PostMessageW(GetParent(button), WM_CLOSE, 0, 0);
     return 0;
   }
   if (argc == 3 && wcscmp(argv[1], L"close") == 0) {
