@@ -18,6 +18,8 @@
 #include <cwchar>
 #include <string>
 
+#include "quoted_command_line.h"
+
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"NorvaneSetupWindow";
@@ -71,19 +73,8 @@ class ScreenDc {
   HDC dc_;
 };
 
-std::wstring quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring out = L"\"";
-  for (wchar_t c : argument) {
-    if (c == L'"') out += L'\\';
-    out += c;
-  }
-  return out + L"\"";
-}
-
 bool startProgram(int argc, wchar_t** argv, int first, PROCESS_INFORMATION& info) {
-  std::wstring commandLine = quoted(argv[first]);
-  for (int i = first + 1; i < argc; ++i) commandLine += L" " + quoted(argv[i]);
+  std::wstring commandLine = quotedCommandLine(argc, argv, first);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   return CreateProcessW(argv[first], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

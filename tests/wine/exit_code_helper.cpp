@@ -6,23 +6,11 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-// Enough quoting for the journeys' arguments: blanks and quotes survive.
-std::wstring quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring out = L"\"";
-  for (wchar_t c : argument) {
-    if (c == L'"') out += L'\\';
-    out += c;
-  }
-  return out + L"\"";
-}
-}  // namespace
+#include "quoted_command_line.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 3;
-  std::wstring commandLine = quoted(argv[2]);
-  for (int i = 3; i < argc; ++i) commandLine += L" " + quoted(argv[i]);
+  std::wstring commandLine = quotedCommandLine(argc, argv, 2);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
