@@ -1,6 +1,7 @@
 #include "app/install_flow.h"
 
 #include "app/command_line.h"
+#include "app/error_box.h"
 #include "app/fetch_attempt.h"
 #include "app/installed_copy.h"
 #include "app/process_runner.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr wchar_t kStartFailedLog[] = L"온라인 설치기: Norvane을 실행하지 못했다 (%lu)";
 constexpr wchar_t kRunFailedText[] =
     L"Norvane을 실행하지 못했습니다. 보안 프로그램의 차단 여부를 확인하거나 담당자에게 문의해 주세요.";
-constexpr wchar_t kCaption[] = L"Norvane 원격";
 constexpr int kFailureExitCode = 1;
 constexpr int kCancelledExitCode = 1223;  // ERROR_CANCELLED
 
@@ -52,7 +52,7 @@ int runStagedInstaller(FetchSharedState& state, const LaunchOptions& options) {
   closeSetupWindow();
   uint32_t code = kFailureExitCode;
   const bool ran = !installer.empty() && runProgramAndWait(installer, options.forwardedArguments, code);
-  if (!ran && !options.background) MessageBoxW(nullptr, kRunFailedText, kCaption, MB_ICONERROR);
+  if (!ran && !options.background) showErrorBox(kRunFailedText);
   discardStagedInstaller(&state.staged);
   return int(code);
 }

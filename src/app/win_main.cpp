@@ -2,13 +2,13 @@
 
 #include "app/command_line.h"
 #include "app/entry_checks.h"
+#include "app/error_box.h"
 #include "app/install_flow.h"
 #include "payload/payload_reader.h"
 
 namespace {
 constexpr wchar_t kStartErrorText[] =
     L"설치 파일이나 실행 인수를 확인할 수 없습니다. 고객 다운로드 주소에서 다시 받아 주세요.";
-constexpr wchar_t kCaption[] = L"Norvane 원격";
 constexpr int kRejectedStartExitCode = 1;
 }  // namespace
 
@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LaunchOptions options;
   if (!reader.readOwnImage() || !acceptOwnPayload(reader, payload) ||
       !parseCommandLine(payload.tenantSlug, options)) {
-    MessageBoxW(nullptr, kStartErrorText, kCaption, MB_ICONERROR);
+    showErrorBox(kStartErrorText);
     return kRejectedStartExitCode;
   }
   return runInstallFlow(instance, payload.downloadId, options);

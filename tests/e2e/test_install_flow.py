@@ -131,6 +131,7 @@ class ReleaseJourney(FlowJourney):
     trusts their test CA, and the stand-in installer's record of its runs."""
     installer_padding = 4 * 1024 * 1024  # enough pieces for a slow body to be cancelled in
     trust_test_root = True
+    installer_image = "fake_installer_1_4_12.exe"
 
     @classmethod
     def setUpClass(cls):
@@ -138,7 +139,7 @@ class ReleaseJourney(FlowJourney):
         from . import fetch_fixtures as ff
         cls.ff = ff
         cls.release_work = ff.work_dir("flow-")
-        release = ff.publish(os.path.join(cls.release_work, "release"), config.wine_helper("fake_installer_1_4_12.exe"),
+        release = ff.publish(os.path.join(cls.release_work, "release"), config.wine_helper(cls.installer_image),
                              padding=cls.installer_padding)
         cls.servers = ff.ReleaseServers(release)
         if cls.trust_test_root:
@@ -249,6 +250,25 @@ class FirstInstall32(ReleaseJourney):
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x86.exe")), 1)
         self.assertEqual(self.requested("Norvane-x64.exe"), [])
         self.assertInstallerRanWith(" --background")
+
+
+class UnstartableInstaller(ReleaseJourney):
+    """A verified release file that cannot be started (a DLL with the right
+    version): the run-failure box, exit 1, the staged file removed."""
+    installer_image = "fake_installer_dll.dll"
+    installer_padding = 0
+
+    def test_windowed_run_shows_the_box_and_exits_1(self):
+        code, text = self.run_with_box_watch(self.download, run_timeout=120)
+        self.assertEqual(text, "Norvane을 실행하지 못했습니다. 보안 프로그램의 차단 여부를 확인하거나 담당자에게 문의해 주세요.")
+        self.assertEqual(code, 1)
+        self.assertRegex(self.log_messages()[-1], r"^온라인 설치기: Norvane을 실행하지 못했다 \(\d+\)$")
+        self.assertEqual(self.staging_folders(), [])
+
+    def test_background_run_exits_1_without_a_box(self):
+        code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=3000, run_timeout=120)
+        self.assertEqual((code, text), (1, None))
+        self.assertEqual(self.staging_folders(), [])
 
 
 class PinnedInstall(ReleaseJourney):
