@@ -8,13 +8,6 @@ namespace {
 constexpr uint32_t kOnlineVersionMaxLength = 1;
 constexpr uint32_t kTenantSlugMaxLength = 31;
 
-bool isLowerHex(const std::string& text) {
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool acceptOwnPayload(const PayloadReader& reader, OwnPayload& payload) {
@@ -22,7 +15,7 @@ bool acceptOwnPayload(const PayloadReader& reader, OwnPayload& payload) {
   std::string version;
   if (!readPayloadText(reader, L"online.version", kOnlineVersionMaxLength, version) || version != "1") return false;
   if (!readPayloadText(reader, L"download.id", kDownloadIdLength, payload.downloadId) ||
-      payload.downloadId.size() != kDownloadIdLength || !isLowerHex(payload.downloadId)) {
+      !isValidDownloadId(payload.downloadId)) {
     return false;
   }
   return readPayloadText(reader, L"tenant.slug", kTenantSlugMaxLength, payload.tenantSlug) &&

@@ -3,6 +3,8 @@
 // 32-character lower-case hex "download.id" and a valid "tenant.slug".
 #include <string>
 
+#include "payload/download_id.h"
+
 class PayloadReader;
 
 struct OwnPayload {
@@ -11,6 +13,5 @@ struct OwnPayload {
 };
 
 inline constexpr size_t kOwnPayloadEntryCount = 3;
-inline constexpr size_t kDownloadIdLength = 32;
 
 bool acceptOwnPayload(const PayloadReader& reader, OwnPayload& payload);

@@ -7,14 +7,6 @@ constexpr wchar_t kLongPathPrefix[] = L"\\\\?\\";
 constexpr wchar_t kNetworkMarker[] = L"UNC\\";
 }  // namespace
 
-bool isValidDownloadId(const std::string& id) {
-  if (id.size() != kDownloadIdLength) return false;
-  for (char c : id) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
-}
-
 std::wstring localInstallerName(const std::string& id) {
   std::wstring name = kLocalInstallerPrefix;
   for (char c : id) name += wchar_t(static_cast<unsigned char>(c));

@@ -1,12 +1,8 @@
 #pragma once
 // Names and paths of the staged installer, apart from the file system.
-#include <cstddef>
 #include <string>
 
-inline constexpr size_t kDownloadIdLength = 32;
-
-// Exactly 32 characters of 0-9 a-f.
-bool isValidDownloadId(const std::string& id);
+#include "payload/download_id.h"
 
 // "Norvane--" + id + ".exe", each byte widened.
 std::wstring localInstallerName(const std::string& id);

@@ -5,24 +5,11 @@
 #include <mutex>
 
 #include "host/log.h"
+#include "host/wide_format.h"
 
 namespace {
 std::mutex guard;
 std::vector<std::wstring> captured;
-
-#ifndef _WIN32
-// Our formats use %s for wide strings (the Windows convention); the standard
-// wide printf wants %ls.
-std::wstring standardFormat(const wchar_t* format) {
-  std::wstring out;
-  for (const wchar_t* p = format; *p; ++p) {
-    out += *p;
-    if (*p == L'%' && p[1] == L's') out += L'l';
-    if (*p == L'%' && p[1] == L'%') out += *++p;
-  }
-  return out;
-}
-#endif
 }  // namespace
 
 void writeLog(const wchar_t* format, ...) {
@@ -33,7 +20,7 @@ void writeLog(const wchar_t* format, ...) {
   _vsnwprintf(message, log_limits::kMessageChars - 1, format, arguments);
   message[log_limits::kMessageChars - 1] = L'\0';
 #else
-  vswprintf(message, log_limits::kMessageChars, standardFormat(format).c_str(), arguments);
+  vswprintf(message, log_limits::kMessageChars, standardWideFormat(format).c_str(), arguments);
 #endif
   va_end(arguments);
   std::lock_guard lock(guard);

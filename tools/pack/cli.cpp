@@ -89,8 +89,3 @@ bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, 
   }
   return true;
 }
-
-bool isLowerHex(const std::string& text, size_t length) {
-  return text.size() == length &&
-         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}

@@ -38,4 +38,3 @@ bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
                     bool ownerOnly = false);
 
-bool isLowerHex(const std::string& text, size_t length);

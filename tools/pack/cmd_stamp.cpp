@@ -1,12 +1,12 @@
 // stamp: turns the built online installer into one customer's download by
 // appending its three payload values right after the last section.
 #include "app/command_line.h"
+#include "payload/download_id.h"
 #include "cli.h"
 #include "image_payload.h"
 
 namespace {
 constexpr char kName[] = "stamp";
-constexpr size_t kDownloadIdLength = 32;
 
 std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 }  // namespace
@@ -20,7 +20,7 @@ int runStamp(const std::vector<std::string>& arguments) {
   if (parsed.positionals.size() != 2) return usageError(kName, "expected IN.exe and OUT.exe");
   const std::string& id = parsed.options.at("--download-id");
   const std::string& slug = parsed.options.at("--tenant");
-  if (!isLowerHex(id, kDownloadIdLength)) {
+  if (!isValidDownloadId(id)) {
     return usageError(kName, "download id must be 32 lower-case hexadecimal characters: " + id);
   }
   if (!isValidTenantSlug(slug)) {

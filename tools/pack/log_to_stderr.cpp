@@ -6,13 +6,10 @@
 #include <string>
 
 #include "host/log.h"
+#include "host/wide_format.h"
 
 void writeLog(const wchar_t* format, ...) {
-  std::wstring standard;  // our formats use %s for wide strings; the C library wants %ls
-  for (const wchar_t* p = format; *p; ++p) {
-    standard += *p;
-    if (*p == L'%' && p[1] == L's') standard += L'l';
-  }
+  const std::wstring standard = standardWideFormat(format);
   wchar_t message[log_limits::kMessageChars];
   va_list arguments;
   va_start(arguments, format);
