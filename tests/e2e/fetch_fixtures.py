@@ -7,6 +7,7 @@ import os
 import re
 import shutil
 import socket
+import struct
 import subprocess
 import tempfile
 
@@ -22,6 +23,9 @@ SECONDARY_MOUNT = "/api/host/releases"
 UPDATE_SECRET = os.path.join(config.ROOT, "tests", "keys", "update-signing-test.key")
 MACHINE_LOG = r"C:\ProgramData\Norvane\logs\host.log"
 RUN_TIMEOUT = 90
+UNRESOLVABLE_HOST = "releases.invalid"  # in the test leaf certificate; only a test proxy reaches it
+PROXY_DIRECT, PROXY_FIXED, PROXY_PAC = 1, 2, 4
+CONNECTIONS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections"
 
 
 def pki_dir():
@@ -53,6 +57,19 @@ def signed(path):
     pack("sign", "--secret", UPDATE_SECRET, path, "--out", sig)
     with open(path, "rb") as f, open(sig, "rb") as s:
         return f.read(), s.read()
+
+
+def set_user_proxy(env, flags, proxy="", bypass="", pac=""):
+    """The user's proxy settings as Wine's WinHTTP reads them (the binary
+    DefaultConnectionSettings value); flags None removes them."""
+    command = ["wine", "reg", "delete", CONNECTIONS_KEY, "/v", "DefaultConnectionSettings", "/f"]
+    if flags is not None:
+        blob = struct.pack("<III", 0x46, 1, flags)
+        for text in (proxy, bypass, pac):
+            blob += struct.pack("<I", len(text)) + text.encode("ascii")
+        command = ["wine", "reg", "add", CONNECTIONS_KEY, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY",
+                   "/d", (blob + bytes(32)).hex(), "/f"]
+    subprocess.run(command, env=env, capture_output=True, timeout=60)
 
 
 def closed_port():
@@ -156,11 +173,11 @@ class ReleaseServers:
         self.primary = ReleaseServer(release_root, pki, PRIMARY_MOUNT, host="127.0.0.1").start()
         self.secondary = ReleaseServer(release_root, pki, SECONDARY_MOUNT, host="127.0.0.1").start()
 
-    def env(self, primary_down=False):
+    def env(self, primary_down=False, host="localhost"):
         primary_port = closed_port() if primary_down else self.primary.port
         return {
-            "NORVANE_TEST_PRIMARY_URL": f"https://localhost:{primary_port}{PRIMARY_MOUNT}/latest/download",
-            "NORVANE_TEST_SECONDARY_URL": self.secondary.base_url("localhost"),
+            "NORVANE_TEST_PRIMARY_URL": f"https://{host}:{primary_port}{PRIMARY_MOUNT}/latest/download",
+            "NORVANE_TEST_SECONDARY_URL": self.secondary.base_url(host),
         }
 
     def reset(self, tls="good"):

@@ -15,6 +15,14 @@ Rule fields (all optional except match, the end of the request path):
   redirects         answer with this many redirects before the file
   relative          the redirect Location is a relative URL
   times             apply only to the first N matching requests
+  etag              send this ETag instead of the file's own (a file that changes later)
+  ignore_range      answer a Range request with the whole file (200)
+
+Files carry an ETag; "Range: bytes=N-" is answered with 206 and the rest when
+an If-Range matches it (or is absent). The request line may be in absolute
+form, as clients send it through a proxy. ConnectProxy is a loopback proxy
+that tunnels to the release servers whatever the host name and serves a PAC
+file.
 
 TLS modes of the whole server: good, wronghost (certificate for another
 name), untrusted (chain to an unknown root), tls13 (TLS 1.3 only).
@@ -23,11 +31,13 @@ name), untrusted (chain to an unknown root), tls13 (TLS 1.3 only).
         --mount /api/host/releases [--tls good] [--control rules.json]
 """
 import argparse
+import hashlib
 import http.server
 import json
 import os
 import posixpath
 import re
+import select
 import socket
 import ssl
 import threading
@@ -82,27 +92,41 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        self.send_response(200)
+        etag = (rule or {}).get("etag") or '"%s"' % hashlib.sha1(body).hexdigest()[:16]
+        start = self._range_start(len(body), etag, rule)
+        self.send_response(206 if start else 200)
         self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("ETag", etag)
+        if start:
+            self.send_header("Content-Range", f"bytes {start}-{len(body) - 1}/{len(body)}")
         declared = (rule or {}).get("content_length")
         if declared is None:
-            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Content-Length", str(len(body) - start))
         elif declared != "omit":
             self.send_header("Content-Length", str(declared))
         self.end_headers()
         truncate_at = (rule or {}).get("truncate_at")
         delay = (rule or {}).get("chunk_delay", 0)
-        if truncate_at is not None:
-            body = body[:truncate_at]
+        body = body[start:truncate_at]
+        sent = 0
         try:
-            for start in range(0, len(body), PIECE):
+            for offset in range(0, len(body), PIECE):
                 if delay:
                     time.sleep(delay)
-                self.wfile.write(body[start:start + PIECE])
+                self.wfile.write(body[offset:offset + PIECE])
+                sent += len(body[offset:offset + PIECE])
             self.wfile.flush()
         except OSError:
             pass  # the client went away, for example after a cancel
+        release.record_body(path, self.headers.get("Range"), sent)
         self.close_connection = True
+
+    def _range_start(self, size, etag, rule):
+        wanted = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+        guard = self.headers.get("If-Range")
+        if not wanted or (rule or {}).get("ignore_range") or guard not in (None, etag):
+            return 0
+        return int(wanted.group(1)) if int(wanted.group(1)) < size else 0
 
 
 class _TlsServer(http.server.ThreadingHTTPServer):
@@ -142,6 +166,7 @@ class ReleaseServer:
         self._control_stamp = None
         self._lock = threading.Lock()
         self.requests = []
+        self.bodies = []  # (path, Range header or None, body bytes sent)
         self.handshakes = {"ok": 0, "failed": 0}
         self._contexts = {}
         self._server = _TlsServer((host, port), _Handler)
@@ -167,6 +192,7 @@ class ReleaseServer:
         with self._lock:
             self.rules = []
             self.requests = []
+            self.bodies = []
             self.handshakes = {"ok": 0, "failed": 0}
             self.tls = tls
             self.relative_hops = False
@@ -224,6 +250,10 @@ class ReleaseServer:
         with self._lock:
             self.requests.append((path, agent))
 
+    def record_body(self, path, wanted, sent):
+        with self._lock:
+            self.bodies.append((path, wanted, sent))
+
     def count_handshake(self, ok):
         with self._lock:
             self.handshakes["ok" if ok else "failed"] += 1
@@ -243,6 +273,74 @@ class ReleaseServer:
     def requested_paths(self):
         with self._lock:
             return [path for path, _ in self.requests]
+
+
+class ConnectProxy:
+    """A loopback HTTP proxy: CONNECT tunnels to 127.0.0.1 at the asked port
+    whatever the host name (so names that resolve nowhere reach the release
+    servers only through it), and GET /proxy.pac serves `pac`."""
+
+    def __init__(self):
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        self.tunnels = []  # the "host:port" of each CONNECT
+        self.pac = ""
+        threading.Thread(target=self._serve, daemon=True).start()
+
+    def pac_naming_proxy_for(self, host):
+        self.pac = ('function FindProxyForURL(url, host) {\n'
+                    f'  if (host == "{host}") return "PROXY 127.0.0.1:{self.port}";\n  return "DIRECT";\n}}\n')
+        return f"http://127.0.0.1:{self.port}/proxy.pac"
+
+    def stop(self):
+        self.listener.close()
+
+    def _serve(self):
+        while True:
+            try:
+                client, _ = self.listener.accept()
+            except OSError:
+                return
+            threading.Thread(target=self._handle, args=(client,), daemon=True).start()
+
+    def _handle(self, client):
+        with client:
+            head = b""
+            while b"\r\n\r\n" not in head:
+                piece = client.recv(4096)
+                if not piece:
+                    return
+                head += piece
+            method, target = head.split(b"\r\n", 1)[0].decode("latin-1").split(" ")[:2]
+            if method == "GET" and target.endswith("/proxy.pac"):
+                text = self.pac.encode()
+                client.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: application/x-ns-proxy-autoconfig\r\n"
+                               b"Content-Length: %d\r\n\r\n" % len(text) + text)
+                return
+            if method != "CONNECT":
+                client.sendall(b"HTTP/1.0 405 Method Not Allowed\r\nContent-Length: 0\r\n\r\n")
+                return
+            self.tunnels.append(target)
+            try:
+                upstream = socket.create_connection(("127.0.0.1", int(target.rsplit(":", 1)[1])), timeout=5)
+            except (OSError, ValueError):
+                client.sendall(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
+                return
+            with upstream:
+                client.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+                self._pipe(client, upstream)
+
+    @staticmethod
+    def _pipe(a, b):
+        while True:
+            ready, _, _ = select.select([a, b], [], [], 30)
+            if not ready:
+                return
+            for source in ready:
+                data = source.recv(PIECE)
+                if not data:
+                    return
+                (b if source is a else a).sendall(data)
 
 
 def main():
