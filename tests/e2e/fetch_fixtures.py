@@ -7,12 +7,11 @@ import os
 import re
 import shutil
 import socket
-import struct
 import subprocess
 import tempfile
 
 from . import config
-from .wine import Prefix
+from .wine import CONNECTIONS_KEY, PROXY_DIRECT, PROXY_FIXED, PROXY_PAC, Prefix, connection_settings  # noqa: F401
 from tests.server import test_pki
 from tests.server.release_server import ReleaseServer
 
@@ -24,8 +23,6 @@ UPDATE_SECRET = os.path.join(config.ROOT, "tests", "keys", "update-signing-test.
 MACHINE_LOG = r"C:\ProgramData\Norvane\logs\host.log"
 RUN_TIMEOUT = 90
 UNRESOLVABLE_HOST = "releases.invalid"  # in the test leaf certificate; only a test proxy reaches it
-PROXY_DIRECT, PROXY_FIXED, PROXY_PAC = 1, 2, 4
-CONNECTIONS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections"
 
 
 def pki_dir():
@@ -59,17 +56,11 @@ def signed(path):
         return f.read(), s.read()
 
 
-def set_user_proxy(env, flags, proxy="", bypass="", pac=""):
-    """The user's proxy settings as Wine's WinHTTP reads them (the binary
-    DefaultConnectionSettings value); flags None removes them."""
-    command = ["wine", "reg", "delete", CONNECTIONS_KEY, "/v", "DefaultConnectionSettings", "/f"]
-    if flags is not None:
-        blob = struct.pack("<III", 0x46, 1, flags)
-        for text in (proxy, bypass, pac):
-            blob += struct.pack("<I", len(text)) + text.encode("ascii")
-        command = ["wine", "reg", "add", CONNECTIONS_KEY, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY",
-                   "/d", (blob + bytes(32)).hex(), "/f"]
-    subprocess.run(command, env=env, capture_output=True, timeout=60)
+def set_user_proxy(env, flags, **settings):
+    """The user's proxy settings; flags None removes them (Wine then detects automatically)."""
+    value = [] if flags is None else ["/t", "REG_BINARY", "/d", connection_settings(flags, **settings).hex()]
+    subprocess.run(["wine", "reg", "delete" if flags is None else "add", "HKCU\\" + CONNECTIONS_KEY, "/v",
+                    "DefaultConnectionSettings", *value, "/f"], env=env, capture_output=True, timeout=60)
 
 
 def closed_port():

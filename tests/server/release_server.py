@@ -16,13 +16,9 @@ Rule fields (all optional except match, the end of the request path):
   relative          the redirect Location is a relative URL
   times             apply only to the first N matching requests
   etag              send this ETag instead of the file's own (a file that changes later)
-  ignore_range      answer a Range request with the whole file (200)
+  ignore_range      answer "Range: bytes=N-" with 200 (else 206 when If-Range matches)
 
-Files carry an ETag; "Range: bytes=N-" is answered with 206 and the rest when
-an If-Range matches it (or is absent). The request line may be in absolute
-form, as clients send it through a proxy. ConnectProxy is a loopback proxy
-that tunnels to the release servers whatever the host name and serves a PAC
-file.
+Request lines may be in absolute form, as clients send them through a proxy.
 
 TLS modes of the whole server: good, wronghost (certificate for another
 name), untrusted (chain to an unknown root), tls13 (TLS 1.3 only).
@@ -38,6 +34,7 @@ import os
 import posixpath
 import re
 import select
+import socketserver
 import socket
 import ssl
 import threading
@@ -113,8 +110,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             for offset in range(0, len(body), PIECE):
                 if delay:
                     time.sleep(delay)
-                self.wfile.write(body[offset:offset + PIECE])
-                sent += len(body[offset:offset + PIECE])
+                sent += self.wfile.write(body[offset:offset + PIECE])
             self.wfile.flush()
         except OSError:
             pass  # the client went away, for example after a cancel
@@ -123,10 +119,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 
     def _range_start(self, size, etag, rule):
         wanted = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
-        guard = self.headers.get("If-Range")
-        if not wanted or (rule or {}).get("ignore_range") or guard not in (None, etag):
-            return 0
-        return int(wanted.group(1)) if int(wanted.group(1)) < size else 0
+        usable = wanted and not (rule or {}).get("ignore_range") and self.headers.get("If-Range") in (None, etag)
+        return int(wanted.group(1)) if usable and int(wanted.group(1)) < size else 0
 
 
 class _TlsServer(http.server.ThreadingHTTPServer):
@@ -275,72 +269,48 @@ class ReleaseServer:
             return [path for path, _ in self.requests]
 
 
-class ConnectProxy:
-    """A loopback HTTP proxy: CONNECT tunnels to 127.0.0.1 at the asked port
-    whatever the host name (so names that resolve nowhere reach the release
-    servers only through it), and GET /proxy.pac serves `pac`."""
+class ConnectProxy(socketserver.ThreadingTCPServer):
+    """Loopback proxy: CONNECT tunnels to 127.0.0.1 at the asked port whatever
+    the host name (names that resolve nowhere reach the servers only through
+    it); any GET gets the PAC text `pac`."""
+    daemon_threads = True
 
     def __init__(self):
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.port = self.listener.getsockname()[1]
-        self.tunnels = []  # the "host:port" of each CONNECT
-        self.pac = ""
-        threading.Thread(target=self._serve, daemon=True).start()
+        super().__init__(("127.0.0.1", 0), _ProxyHandler)
+        self.port, self.tunnels, self.pac = self.server_address[1], [], ""
+        threading.Thread(target=self.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
 
     def pac_naming_proxy_for(self, host):
-        self.pac = ('function FindProxyForURL(url, host) {\n'
-                    f'  if (host == "{host}") return "PROXY 127.0.0.1:{self.port}";\n  return "DIRECT";\n}}\n')
+        self.pac = f'function FindProxyForURL(u, h) {{ return h == "{host}" ? "PROXY 127.0.0.1:{self.port}" : "DIRECT"; }}'
         return f"http://127.0.0.1:{self.port}/proxy.pac"
 
     def stop(self):
-        self.listener.close()
+        self.shutdown()
+        self.server_close()
 
-    def _serve(self):
-        while True:
-            try:
-                client, _ = self.listener.accept()
-            except OSError:
-                return
-            threading.Thread(target=self._handle, args=(client,), daemon=True).start()
 
-    def _handle(self, client):
-        with client:
-            head = b""
-            while b"\r\n\r\n" not in head:
-                piece = client.recv(4096)
-                if not piece:
-                    return
-                head += piece
-            method, target = head.split(b"\r\n", 1)[0].decode("latin-1").split(" ")[:2]
-            if method == "GET" and target.endswith("/proxy.pac"):
-                text = self.pac.encode()
-                client.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: application/x-ns-proxy-autoconfig\r\n"
-                               b"Content-Length: %d\r\n\r\n" % len(text) + text)
-                return
-            if method != "CONNECT":
-                client.sendall(b"HTTP/1.0 405 Method Not Allowed\r\nContent-Length: 0\r\n\r\n")
-                return
-            self.tunnels.append(target)
-            try:
-                upstream = socket.create_connection(("127.0.0.1", int(target.rsplit(":", 1)[1])), timeout=5)
-            except (OSError, ValueError):
-                client.sendall(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
-                return
-            with upstream:
-                client.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
-                self._pipe(client, upstream)
+class _ProxyHandler(http.server.BaseHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
 
-    @staticmethod
-    def _pipe(a, b):
-        while True:
-            ready, _, _ = select.select([a, b], [], [], 30)
-            if not ready:
-                return
-            for source in ready:
-                data = source.recv(PIECE)
-                if not data:
-                    return
-                (b if source is a else a).sendall(data)
+    def do_GET(self):
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(self.server.pac)))
+        self.end_headers()
+        self.wfile.write(self.server.pac.encode())
+
+    def do_CONNECT(self):
+        self.server.tunnels.append(self.path)
+        with socket.create_connection(("127.0.0.1", int(self.path.rsplit(":", 1)[1])), timeout=5) as upstream:
+            self.send_response(200)
+            self.end_headers()
+            ends = {self.connection: upstream, upstream: self.connection}
+            while ready := select.select(list(ends), [], [], 30)[0]:
+                for source in ready:
+                    data = source.recv(PIECE)
+                    if not data:
+                        return
+                    ends[source].sendall(data)
 
 
 def main():
