@@ -38,11 +38,26 @@ std::wstring withoutScheme(const std::wstring& text) {
   return marker == std::wstring::npos ? text : text.substr(marker + 3);
 }
 
-// '*' matches any run of characters; everything else itself.
-bool wildcardMatch(const wchar_t* pattern, const wchar_t* text) {
-  if (*pattern == L'\0') return *text == L'\0';
-  if (*pattern == L'*') return wildcardMatch(pattern + 1, text) || (*text != L'\0' && wildcardMatch(pattern, text + 1));
-  return *text == *pattern && wildcardMatch(pattern + 1, text + 1);
+// '*' matches any run of characters, everything else itself; the last star
+// is retried one character later, so the cost stays pattern x text.
+bool wildcardMatch(const std::wstring& pattern, const std::wstring& text) {
+  size_t p = 0, t = 0, star = std::wstring::npos, resume = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == L'*') {
+      star = p++;
+      resume = t;
+    } else if (p < pattern.size() && pattern[p] == text[t]) {
+      ++p;
+      ++t;
+    } else if (star != std::wstring::npos) {
+      p = star + 1;
+      t = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*') ++p;
+  return p == pattern.size();
 }
 
 // Drops ":port" from a bypass entry; a bare IPv6 address (several colons)
@@ -97,7 +112,7 @@ bool isBypassed(const std::wstring& host, const std::wstring& bypassList) {
       continue;
     }
     const std::wstring pattern = withoutPort(withoutScheme(entry));
-    if (!pattern.empty() && wildcardMatch(pattern.c_str(), name.c_str())) return true;
+    if (!pattern.empty() && wildcardMatch(pattern, name)) return true;
   }
   return false;
 }

@@ -32,5 +32,7 @@ TEST(ProxyRules, BypassListWithLocalWildcardsAndPorts) {
   EXPECT_FALSE(isBypassed(L"norvane.net.evil", L"*.norvane.net"));
   EXPECT_TRUE(isBypassed(L"github.com", L"example.org; https://GitHub.com:443 ,10.*"));
   EXPECT_FALSE(isBypassed(L"110.1.2.3", L"10.*"));
+  EXPECT_TRUE(isBypassed(L"a.b.example.org", L"*.*example*"));
+  EXPECT_FALSE(isBypassed(std::wstring(200, L'a'), std::wstring(40, L'*') + L"b"));
   EXPECT_TRUE(isBypassed(L"[::1]", L"[::1]:8080"));
 }
