@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fetch/fetch.h"
+#include "fetch/resume_rules.h"
 
 // Per request: what the status callback learnt, read by the transfer after
 // WinHttpSendRequest and WinHttpReceiveResponse have returned.
@@ -26,7 +27,27 @@ bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveT
                       ProgressCallback progress, void* progressContext, bool pinnedMode, bool* secureFailureSeen,
                       int32_t redirectsLeft, bool* notPinnedChain);
 
+// What a transfer may do beyond the plain request, and what it tells the
+// fallbacks around it.
+struct TransferRoute {
+  std::wstring proxy;                 // "host:port" of a named proxy; empty: WinHTTP's default setting
+  PartialDownload* partial = nullptr;  // bytes to ask the rest for; emptied once answered
+  // Filled by the transfer:
+  uint32_t exchangeError = 0;  // the error of a failed send or receive, before any response
+  bool answered = false;       // a response arrived, whatever its status
+  bool bodyBrokeOff = false;   // the body ended early; what arrived is in the body
+  std::wstring validator;      // the response's ETag, else its Last-Modified
+  uint64_t total = 0;          // the whole file's declared length
+};
+
+// downloadToMemory along a route.
+bool transferAlong(TransferRoute& route, const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs,
+                   std::vector<uint8_t>& body, ProgressCallback progress, void* progressContext, bool pinnedMode,
+                   bool* secureFailureSeen, int32_t redirectsLeft, bool* notPinnedChain);
+
 // Every network fetch: one transfer in the preferred mode and, after a trust
-// failure, one in the other.
+// failure, one in the other. Each goes once more through the user's proxy
+// when it failed in a way a proxy explains, and continues the bytes kept from
+// an earlier broken-off download of the same URL.
 bool downloadWithTrustFallback(const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs,
                                std::vector<uint8_t>& body, ProgressCallback progress, void* progressContext);

@@ -15,3 +15,5 @@ inline constexpr int32_t kMaxRedirects = 5;               // followed after the 
 inline constexpr uint32_t kPieceBytes = 65536;            // one WinHttpReadData
 inline constexpr uint32_t kDiskSliceBytes = 1048576;      // one WriteFile / ReadFile of the staged file
 inline constexpr uint32_t kContentLengthChars = 32;
+inline constexpr uint32_t kValidatorChars = 256;           // ETag or Last-Modified text
+inline constexpr uint32_t kContentRangeChars = 96;

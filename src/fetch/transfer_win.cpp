@@ -26,6 +26,10 @@ constexpr wchar_t kTooManyRedirects[] = L"리디렉션이 너무 많다";
 constexpr wchar_t kBadStatus[] = L"판올림 서버가 %u 를 줬다";
 constexpr wchar_t kSecureFailure[] = L"보안 연결 실패: %s (0x%08lx%s)";
 constexpr wchar_t kUnknownRootNote[] = L", 모르는 루트";
+constexpr wchar_t kProxyWantsCredentials[] = L"프록시가 인증을 요구한다 (407): %s";
+constexpr wchar_t kResuming[] = L"끊긴 다운로드를 이어받는다 (%llu / %llu바이트)";
+constexpr wchar_t kStartingOver[] = L"끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP %u)";
+constexpr DWORD kProxyAuthenticationRequired = 407;
 
 // Logs the failed step with the error of the call that just failed.
 bool stepFailed(const wchar_t* label) {
@@ -36,8 +40,10 @@ bool stepFailed(const wchar_t* label) {
 
 // Send and receive share the rule: a TLS failure is remembered for the
 // caller before the step is logged.
-bool exchangeFailed(const wchar_t* label, const TransferContext& context, bool* secureFailureSeen) {
+bool exchangeFailed(const wchar_t* label, const TransferContext& context, bool* secureFailureSeen,
+                    TransferRoute& route) {
   const DWORD error = GetLastError();
+  route.exchangeError = error;
   if (secureFailureSeen != nullptr && (context.secureFailureSeen || error == kSecureFailureError)) {
     *secureFailureSeen = true;
   }
@@ -104,6 +110,23 @@ bool readLocation(HINTERNET request, std::wstring& location) {
   return true;
 }
 
+// A response header as text; empty when it is missing or longer than `chars`.
+std::wstring readHeaderText(HINTERNET request, DWORD query, size_t chars) {
+  std::vector<wchar_t> text(chars, L'\0');
+  DWORD bytes = DWORD(chars * sizeof(wchar_t));
+  if (!WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &bytes,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return {};
+  }
+  return std::wstring(text.data(), bytes / sizeof(wchar_t));
+}
+
+std::wstring readValidator(HINTERNET request) {
+  std::wstring validator = readHeaderText(request, WINHTTP_QUERY_ETAG, kValidatorChars);
+  if (validator.empty()) validator = readHeaderText(request, WINHTTP_QUERY_LAST_MODIFIED, kValidatorChars);
+  return validator;
+}
+
 uint64_t readDeclaredLength(HINTERNET request) {
   wchar_t text[kContentLengthChars] = {};
   DWORD bytes = sizeof text;
@@ -120,7 +143,18 @@ uint64_t readDeclaredLength(HINTERNET request) {
 bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs, std::vector<uint8_t>& body,
                       ProgressCallback progress, void* progressContext, bool pinnedMode, bool* secureFailureSeen,
                       int32_t redirectsLeft, bool* notPinnedChain) {
+  TransferRoute route;
+  return transferAlong(route, url, limit, receiveTimeoutMs, body, progress, progressContext, pinnedMode,
+                       secureFailureSeen, redirectsLeft, notPinnedChain);
+}
+
+bool transferAlong(TransferRoute& route, const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs,
+                   std::vector<uint8_t>& body, ProgressCallback progress, void* progressContext, bool pinnedMode,
+                   bool* secureFailureSeen, int32_t redirectsLeft, bool* notPinnedChain) {
   body.clear();
+  route.exchangeError = 0;
+  route.answered = false;
+  route.bodyBrokeOff = false;
   if (isFetchCancelled()) return false;
   if (notPinnedChain != nullptr) *notPinnedChain = false;
 
@@ -136,8 +170,10 @@ bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveT
   context.pinnedMode = pinnedMode;
   context.connectedHost = parts.host;
 
-  ScopedInternet session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  ScopedInternet session(
+      route.proxy.empty()
+          ? WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)
+          : WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, route.proxy.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) return stepFailed(L"세션 열기");
   if (!WinHttpSetTimeouts(session.get(), int(kResolveTimeoutMs), int(kConnectTimeoutMs), int(kSendTimeoutMs),
                           int(receiveTimeoutMs))) {
@@ -169,12 +205,16 @@ bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveT
     }
   }
 
-  if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
-    return exchangeFailed(L"요청 전송", context, secureFailureSeen);
+  const bool askingForRest = route.partial != nullptr && route.partial->canContinue();
+  const std::wstring extraHeaders = askingForRest ? resumeHeaders(*route.partial) : std::wstring();
+  if (!WinHttpSendRequest(request.get(), askingForRest ? extraHeaders.c_str() : WINHTTP_NO_ADDITIONAL_HEADERS,
+                          askingForRest ? DWORD(extraHeaders.size()) : 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
+    return exchangeFailed(L"요청 전송", context, secureFailureSeen, route);
   }
   if (!WinHttpReceiveResponse(request.get(), nullptr)) {
-    return exchangeFailed(L"응답 수신", context, secureFailureSeen);
+    return exchangeFailed(L"응답 수신", context, secureFailureSeen, route);
   }
+  route.answered = true;
 
   if (pinnedMode && (context.pinCheckFailed || context.certificatesChecked == 0)) {
     if (notPinnedChain != nullptr) *notPinnedChain = context.pinCheckFailed;
@@ -197,22 +237,58 @@ bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveT
     std::wstring location;
     if (!readLocation(request.get(), location)) return stepFailed(L"리디렉션 주소 읽기");
     // This request stays open until the next hop has returned.
-    return downloadToMemory(location, limit, receiveTimeoutMs, body, progress, progressContext, true, nullptr,
-                            redirectsLeft - 1, notPinnedChain);
+    // The next hop asks for the rest of the kept bytes too.
+    return transferAlong(route, location, limit, receiveTimeoutMs, body, progress, progressContext, true, nullptr,
+                         redirectsLeft - 1, notPinnedChain);
   }
-  if (status != 200) {
-    writeLog(kBadStatus, unsigned(status));
+  if (status == kProxyAuthenticationRequired && !route.proxy.empty()) {
+    writeLog(kProxyWantsCredentials, route.proxy.c_str());
     return false;
   }
 
-  BodyReceiver receiver(body, limit, readDeclaredLength(request.get()), progress, progressContext);
+  uint64_t declaredLength = 0;
+  if (askingForRest) {
+    PartialDownload& partial = *route.partial;
+    const uint64_t stored = partial.bytes.size();
+    if (continuesPartial(status, readHeaderText(request.get(), WINHTTP_QUERY_CONTENT_RANGE, kContentRangeChars),
+                         stored, partial.total)) {
+      writeLog(kResuming, static_cast<unsigned long long>(stored), static_cast<unsigned long long>(partial.total));
+      body = std::move(partial.bytes);
+      declaredLength = partial.total;
+      route.validator = partial.validator;
+    } else {
+      writeLog(kStartingOver, unsigned(status));
+    }
+    partial = PartialDownload{};
+    // A partial answer that does not fit is no file at all: ask again for the whole.
+    if (status == 206 && body.empty()) {
+      return transferAlong(route, url, limit, receiveTimeoutMs, body, progress, progressContext, pinnedMode,
+                           secureFailureSeen, redirectsLeft, notPinnedChain);
+    }
+  }
+  if (body.empty()) {
+    if (status != 200) {
+      writeLog(kBadStatus, unsigned(status));
+      return false;
+    }
+    declaredLength = readDeclaredLength(request.get());
+    route.validator = readValidator(request.get());
+  }
+  route.total = declaredLength;
+
+  BodyReceiver receiver(body, limit, declaredLength, progress, progressContext);
   if (!receiver.acceptDeclaredLength()) return false;
+  route.bodyBrokeOff = true;  // until the body is complete
   std::vector<uint8_t> piece(kPieceBytes);
   for (;;) {
     if (isFetchCancelled()) return false;
     DWORD read = 0;
     if (!WinHttpReadData(request.get(), piece.data(), kPieceBytes, &read)) return stepFailed(L"본문 수신");
-    if (read == 0) return receiver.finish();
+    if (read == 0) {
+      if (!receiver.finish()) return false;
+      route.bodyBrokeOff = false;
+      return true;
+    }
     if (!receiver.append(piece.data(), read)) return false;
   }
 }

@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 
 from . import config
-from .wine import Prefix
+from .wine import CONNECTIONS_KEY, PROXY_DIRECT, PROXY_FIXED, PROXY_PAC, Prefix, connection_settings  # noqa: F401
 from tests.server import test_pki
 from tests.server.release_server import ReleaseServer
 
@@ -22,6 +22,7 @@ SECONDARY_MOUNT = "/api/host/releases"
 UPDATE_SECRET = os.path.join(config.ROOT, "tests", "keys", "update-signing-test.key")
 MACHINE_LOG = r"C:\ProgramData\Norvane\logs\host.log"
 RUN_TIMEOUT = 90
+UNRESOLVABLE_HOST = "releases.invalid"  # in the test leaf certificate; only a test proxy reaches it
 
 
 def pki_dir():
@@ -53,6 +54,13 @@ def signed(path):
     pack("sign", "--secret", UPDATE_SECRET, path, "--out", sig)
     with open(path, "rb") as f, open(sig, "rb") as s:
         return f.read(), s.read()
+
+
+def set_user_proxy(env, flags, **settings):
+    """The user's proxy settings; flags None removes them (Wine then detects automatically)."""
+    value = [] if flags is None else ["/t", "REG_BINARY", "/d", connection_settings(flags, **settings).hex()]
+    subprocess.run(["wine", "reg", "delete" if flags is None else "add", "HKCU\\" + CONNECTIONS_KEY, "/v",
+                    "DefaultConnectionSettings", *value, "/f"], env=env, capture_output=True, timeout=60)
 
 
 def closed_port():
@@ -156,11 +164,11 @@ class ReleaseServers:
         self.primary = ReleaseServer(release_root, pki, PRIMARY_MOUNT, host="127.0.0.1").start()
         self.secondary = ReleaseServer(release_root, pki, SECONDARY_MOUNT, host="127.0.0.1").start()
 
-    def env(self, primary_down=False):
+    def env(self, primary_down=False, host="localhost"):
         primary_port = closed_port() if primary_down else self.primary.port
         return {
-            "NORVANE_TEST_PRIMARY_URL": f"https://localhost:{primary_port}{PRIMARY_MOUNT}/latest/download",
-            "NORVANE_TEST_SECONDARY_URL": self.secondary.base_url("localhost"),
+            "NORVANE_TEST_PRIMARY_URL": f"https://{host}:{primary_port}{PRIMARY_MOUNT}/latest/download",
+            "NORVANE_TEST_SECONDARY_URL": self.secondary.base_url(host),
         }
 
     def reset(self, tls="good"):

@@ -9,6 +9,7 @@ import unittest
 from . import config
 from . import fetch_fixtures as ff
 from .wine import Prefix
+from tests.server.release_server import ConnectProxy
 
 ID = ff.DOWNLOAD_ID
 TOO_LARGE = "판올림 파일이 너무 크다"
@@ -297,6 +298,17 @@ class FetchPinnedTrust(FetchJourney):
         self.assertEqual(self.primary.requests, [])
         self.assertEqual(len(self.secondary.requests), 3)
         self.assertEqual(self.box.log_messages(), [NO_ISRG, self.accepted_line(self.secondary)])
+
+    def test_through_the_users_proxy_the_release_servers_chain_is_checked(self):
+        proxy = ConnectProxy()
+        self.addCleanup(ff.set_user_proxy, self.box.env(), None)
+        self.addCleanup(proxy.stop)
+        ff.set_user_proxy(self.box.env(), ff.PROXY_FIXED, proxy=f"127.0.0.1:{proxy.port}")
+        self.box.extra_env.update(self.servers.env(host=ff.UNRESOLVABLE_HOST))
+        self.assertEqual(self.box.driver("installer", "64", ID)[0], 0, self.box.log_messages())
+        # The proxy has no certificate: what was checked is the server's, under its own name.
+        self.assertIn(f"고정 루트로 받아들였다: {ff.UNRESOLVABLE_HOST} (Norvane Test Root)", self.box.log_messages())
+        self.assertEqual(len(proxy.tunnels), 3, proxy.tunnels)
 
     def test_an_unknown_root_is_refused_and_asked_exactly_once_more_normally(self):
         self.servers.reset("untrusted")

@@ -11,6 +11,7 @@ import time
 from . import config
 from .journey import WineJourney
 from .wine import Prefix
+from tests.server.release_server import ConnectProxy
 
 CLOSE = "닫기"
 RETRY = "다시 시도"
@@ -229,6 +230,32 @@ class FirstInstall(ReleaseJourney):
         self.assertInstallerRanWith("")
         self.assertIn("판올림 서버가 404 를 줬다", self.log_messages())
 
+    def retry_after_a_cut(self, first=None, later=None):
+        """Both sources break the installer off at 60 % once; Retry must complete
+        the install. Returns (whole size, cut, Range asked, bytes sent) of the retry."""
+        size = len(self.servers.primary.read_file(f"{self.ff.PRIMARY_MOUNT}/download/v1.4.12/Norvane-x64.exe"))
+        for server in (self.servers.primary, self.servers.secondary):
+            server.add_rule("Norvane-x64.exe", truncate_at=size * 6 // 10, times=1, **(first or {}))
+            server.add_rule("Norvane-x64.exe", **(later or {}))
+        program = self.prefix.start_program(self.download)
+        self.assertEqual(self.window("click", RETRY, "60000"), 0)
+        self.assertEqual(program.wait(120), 0)
+        self.assertInstallerRanWith("")
+        return (size, size * 6 // 10, *self.servers.primary.bodies[-1][1:])
+
+    def test_retry_asks_for_the_rest_of_a_broken_off_download(self):
+        size, cut, wanted, sent = self.retry_after_a_cut()
+        self.assertEqual((wanted, sent), (f"bytes={cut}-", size - cut))
+        self.assertIn(f"끊긴 다운로드를 이어받는다 ({cut} / {size}바이트)", self.log_messages())
+
+    def test_retry_starts_over_when_range_is_ignored_or_the_file_changed(self):
+        for first, later in (({}, {"ignore_range": True}), ({"etag": '"before"'}, {})):
+            self.servers.reset()
+            size, cut, wanted, sent = self.retry_after_a_cut(first, later)
+            self.assertEqual((wanted, sent), (f"bytes={cut}-", size))
+            self.assertIn("끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP 200)", self.log_messages())
+            os.remove(self.record)
+
     def test_bad_signature_is_refused_and_nothing_runs(self):
         for server in (self.servers.primary, self.servers.secondary):
             server.add_rule("Norvane-x64.exe.sig", body=bytes(64))
@@ -250,6 +277,46 @@ class FirstInstall32(ReleaseJourney):
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x86.exe")), 1)
         self.assertEqual(self.requested("Norvane-x64.exe"), [])
         self.assertInstallerRanWith(" --background")
+
+
+class ThroughUserProxy(ReleaseJourney):
+    """Release servers under a name that resolves nowhere, reachable only
+    through a loopback proxy that the user's settings may name."""
+    installer_padding = 0
+
+    def setUp(self):
+        super().setUp()
+        self.proxy = ConnectProxy()
+        self.addCleanup(self.proxy.stop)
+        self.prefix.env.update(self.servers.env(host=self.ff.UNRESOLVABLE_HOST))
+        self.fixed = f"127.0.0.1:{self.proxy.port}"
+
+    def install(self, flags, **settings):
+        self.ff.set_user_proxy(self.prefix.env, flags, **settings)
+        if os.path.exists(self.log_path()):
+            os.remove(self.log_path())
+        return self.prefix.start_program(self.download, ["--background"]).wait(120)
+
+    def test_fixed_proxy_and_pac_file_of_the_user_carry_the_install(self):
+        for flags, settings in ((self.ff.PROXY_FIXED, {"proxy": self.fixed, "bypass": "<local>"}),
+                                (self.ff.PROXY_PAC, {"pac": self.proxy.pac_naming_proxy_for("releases.invalid")})):
+            self.proxy.tunnels.clear()
+            self.assertEqual(self.install(flags, **settings), 0)
+            # Found once; the version file, signature and installer then all go through it.
+            self.assertEqual(self.log_messages().count(f"사용자 프록시로 다시 묻는다: {self.fixed}"), 1)
+            self.assertEqual(len(self.proxy.tunnels), 3, self.proxy.tunnels)
+            self.assertInstallerRanWith(" --background")
+            os.remove(self.record)
+
+    def test_bypassed_host_and_no_settings_go_direct_and_fail_as_before(self):
+        self.assertEqual(self.install(self.ff.PROXY_FIXED, proxy=self.fixed, bypass="*.invalid"), 1)
+        direct = self.log_messages()
+        if "." in socket.getfqdn():
+            self.skipTest("with a DNS domain, automatic detection would ask the network for wpad")
+        self.assertEqual(self.install(None), 1)
+        self.assertEqual(self.log_messages(), direct)
+        self.assertEqual(self.proxy.tunnels, [])
+        self.assertFalse(any("프록시" in line for line in direct), direct)
 
 
 class UnstartableInstaller(ReleaseJourney):

@@ -5,6 +5,7 @@ each test (a copy takes seconds, a fresh wineboot much longer). Every prefix
 lives under build/e2e and is never the user's own."""
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -13,6 +14,16 @@ from . import config
 
 _templates = {}
 MALGUN_REPLACEMENT = "NanumGothic"
+CONNECTIONS_KEY = r"Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections"
+PROXY_DIRECT, PROXY_FIXED, PROXY_PAC = 1, 2, 4
+
+
+def connection_settings(flags, proxy="", bypass="", pac=""):
+    """The binary DefaultConnectionSettings value, the only proxy setting Wine's WinHTTP reads."""
+    blob = struct.pack("<III", 0x46, 1, flags)
+    for text in (proxy, bypass, pac):
+        blob += struct.pack("<I", len(text)) + text.encode("ascii")
+    return blob + bytes(32)
 
 
 def _base_env(prefix, arch, display=None):
@@ -87,6 +98,11 @@ class Prefix:
         self.root = tempfile.mkdtemp(prefix=f"prefix-{arch}-", dir=config.WORK)
         self.path = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-a", template, self.path], check=True)
+        # Direct connections unless a journey says otherwise: without settings Wine
+        # detects a proxy automatically, which may ask the network's DNS for "wpad".
+        with open(os.path.join(self.path, "user.reg"), "a") as f:
+            value = ",".join(f"{b:02x}" for b in connection_settings(PROXY_DIRECT))
+            f.write(f'\n[{CONNECTIONS_KEY.replace(chr(92), chr(92) * 2)}] 0\n"DefaultConnectionSettings"=hex:{value}\n')
         self.env = _base_env(self.path, arch, display)
         subprocess.run(["wineserver", "-p"], env=self.env)
         subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,

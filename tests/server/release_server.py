@@ -15,6 +15,10 @@ Rule fields (all optional except match, the end of the request path):
   redirects         answer with this many redirects before the file
   relative          the redirect Location is a relative URL
   times             apply only to the first N matching requests
+  etag              send this ETag instead of the file's own (a file that changes later)
+  ignore_range      answer "Range: bytes=N-" with 200 (else 206 when If-Range matches)
+
+Request lines may be in absolute form, as clients send them through a proxy.
 
 TLS modes of the whole server: good, wronghost (certificate for another
 name), untrusted (chain to an unknown root), tls13 (TLS 1.3 only).
@@ -23,11 +27,14 @@ name), untrusted (chain to an unknown root), tls13 (TLS 1.3 only).
         --mount /api/host/releases [--tls good] [--control rules.json]
 """
 import argparse
+import hashlib
 import http.server
 import json
 import os
 import posixpath
 import re
+import select
+import socketserver
 import socket
 import ssl
 import threading
@@ -82,27 +89,38 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        self.send_response(200)
+        etag = (rule or {}).get("etag") or '"%s"' % hashlib.sha1(body).hexdigest()[:16]
+        start = self._range_start(len(body), etag, rule)
+        self.send_response(206 if start else 200)
         self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("ETag", etag)
+        if start:
+            self.send_header("Content-Range", f"bytes {start}-{len(body) - 1}/{len(body)}")
         declared = (rule or {}).get("content_length")
         if declared is None:
-            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Content-Length", str(len(body) - start))
         elif declared != "omit":
             self.send_header("Content-Length", str(declared))
         self.end_headers()
         truncate_at = (rule or {}).get("truncate_at")
         delay = (rule or {}).get("chunk_delay", 0)
-        if truncate_at is not None:
-            body = body[:truncate_at]
+        body = body[start:truncate_at]
+        sent = 0
         try:
-            for start in range(0, len(body), PIECE):
+            for offset in range(0, len(body), PIECE):
                 if delay:
                     time.sleep(delay)
-                self.wfile.write(body[start:start + PIECE])
+                sent += self.wfile.write(body[offset:offset + PIECE])
             self.wfile.flush()
         except OSError:
             pass  # the client went away, for example after a cancel
+        release.record_body(path, self.headers.get("Range"), sent)
         self.close_connection = True
+
+    def _range_start(self, size, etag, rule):
+        wanted = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+        usable = wanted and not (rule or {}).get("ignore_range") and self.headers.get("If-Range") in (None, etag)
+        return int(wanted.group(1)) if usable and int(wanted.group(1)) < size else 0
 
 
 class _TlsServer(http.server.ThreadingHTTPServer):
@@ -142,6 +160,7 @@ class ReleaseServer:
         self._control_stamp = None
         self._lock = threading.Lock()
         self.requests = []
+        self.bodies = []  # (path, Range header or None, body bytes sent)
         self.handshakes = {"ok": 0, "failed": 0}
         self._contexts = {}
         self._server = _TlsServer((host, port), _Handler)
@@ -167,6 +186,7 @@ class ReleaseServer:
         with self._lock:
             self.rules = []
             self.requests = []
+            self.bodies = []
             self.handshakes = {"ok": 0, "failed": 0}
             self.tls = tls
             self.relative_hops = False
@@ -224,6 +244,10 @@ class ReleaseServer:
         with self._lock:
             self.requests.append((path, agent))
 
+    def record_body(self, path, wanted, sent):
+        with self._lock:
+            self.bodies.append((path, wanted, sent))
+
     def count_handshake(self, ok):
         with self._lock:
             self.handshakes["ok" if ok else "failed"] += 1
@@ -243,6 +267,50 @@ class ReleaseServer:
     def requested_paths(self):
         with self._lock:
             return [path for path, _ in self.requests]
+
+
+class ConnectProxy(socketserver.ThreadingTCPServer):
+    """Loopback proxy: CONNECT tunnels to 127.0.0.1 at the asked port whatever
+    the host name (names that resolve nowhere reach the servers only through
+    it); any GET gets the PAC text `pac`."""
+    daemon_threads = True
+
+    def __init__(self):
+        super().__init__(("127.0.0.1", 0), _ProxyHandler)
+        self.port, self.tunnels, self.pac = self.server_address[1], [], ""
+        threading.Thread(target=self.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
+
+    def pac_naming_proxy_for(self, host):
+        self.pac = f'function FindProxyForURL(u, h) {{ return h == "{host}" ? "PROXY 127.0.0.1:{self.port}" : "DIRECT"; }}'
+        return f"http://127.0.0.1:{self.port}/proxy.pac"
+
+    def stop(self):
+        self.shutdown()
+        self.server_close()
+
+
+class _ProxyHandler(http.server.BaseHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(self.server.pac)))
+        self.end_headers()
+        self.wfile.write(self.server.pac.encode())
+
+    def do_CONNECT(self):
+        self.server.tunnels.append(self.path)
+        with socket.create_connection(("127.0.0.1", int(self.path.rsplit(":", 1)[1])), timeout=5) as upstream:
+            self.send_response(200)
+            self.end_headers()
+            ends = {self.connection: upstream, upstream: self.connection}
+            while ready := select.select(list(ends), [], [], 30)[0]:
+                for source in ready:
+                    data = source.recv(PIECE)
+                    if not data:
+                        return
+                    ends[source].sendall(data)
 
 
 def main():

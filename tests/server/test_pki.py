@@ -1,6 +1,6 @@
 """A throw-away certificate authority for the loopback release server, made
-with openssl at test time: root -> intermediate -> leaf for localhost and
-127.0.0.1, plus a leaf for another host name and a chain to an unrelated root.
+with openssl at test time: root -> intermediate -> leaf for localhost,
+releases.invalid and 127.0.0.1, plus a leaf for another host name and a chain to an unrelated root.
 
     python3 -m tests.server.test_pki DIR      (prints DIR)
 """
@@ -8,7 +8,8 @@ import os
 import subprocess
 import sys
 
-FILES = ("root.der", "root.pem", "chain.pem", "leaf.key", "wronghost-chain.pem", "wronghost.key", "rogue-root.pem",
+LEAF_NAMES = "DNS:localhost,DNS:releases.invalid,IP:127.0.0.1"  # .invalid: reachable only through a test proxy
+FILES = ("leaf.names", "root.der", "root.pem", "chain.pem", "leaf.key", "wronghost-chain.pem", "wronghost.key", "rogue-root.pem",
          "rogue-chain.pem", "rogue.key")
 
 
@@ -59,7 +60,8 @@ def make(directory):
     _root("root", "Norvane Test Root", d)
     _openssl("x509", "-in", "root.pem", "-outform", "DER", "-out", "root.der", cwd=d)
     _signed("intermediate", "Norvane Test Intermediate", "root", _CA_EXT, d)
-    _signed("leaf", "localhost", "intermediate", _LEAF_EXT.format(san="DNS:localhost,IP:127.0.0.1"), d)
+    _signed("leaf", "localhost", "intermediate", _LEAF_EXT.format(san=LEAF_NAMES), d)
+    _write(os.path.join(d, "leaf.names"), LEAF_NAMES)
     _signed("wronghost", "other.invalid", "intermediate", _LEAF_EXT.format(san="DNS:other.invalid"), d)
     _root("rogue-root", "Norvane Unknown Root", d)
     _signed("rogue", "localhost", "rogue-root", _LEAF_EXT.format(san="DNS:localhost,IP:127.0.0.1"), d)
