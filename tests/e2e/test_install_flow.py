@@ -101,6 +101,21 @@ class FailedFetch(FlowJourney):
         fallbacks = [m for m in self.log_messages() if "에서 받지 못해" in m]
         self.assertEqual(len(fallbacks), 2, self.log_messages())
 
+    def test_a_quick_second_click_after_retry_does_not_cancel_the_new_attempt(self):
+        stalling = StallingServer(hold=2)  # keeps the progress screen up for the second click
+        try:
+            url = f"https://127.0.0.1:{stalling.port}/r/latest/download"
+            self.set_servers(url, url)
+            program = self.prefix.start_program(self.download)
+            # As when the second click of a double click on Retry lands on Cancel, which the
+            # progress screen shows in about the same place.
+            self.assertEqual(self.window("quick-clicks", RETRY, CANCEL, "30000"), 0)
+            self.assertEqual(self.window("click", CLOSE, "20000"), 0)  # the retry failed too: not cancelled
+            self.assertEqual(program.wait(30), 1)
+            self.assertEqual(len([m for m in self.log_messages() if "에서 받지 못해" in m]), 2, self.log_messages())
+        finally:
+            stalling.stop()
+
     def test_background_failure_exits_1_without_window_or_box(self):
         code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=1000)
         self.assertEqual(code, 1)
