@@ -38,7 +38,7 @@ def make_release(work):
         pack("bundle", "--bits", str(bits), "--file", f"NorvaneHost.exe={host}",
              "--file", f"NorvaneHostService.exe={config.wine_helper('fake_host.exe')}",
              "--file", f"NorvaneAgent.exe={config.wine_helper('fake_host.exe')}",
-             config.wine_helper("fake_installer_1_4_12.exe"), image)
+             config.wine_helper("fake_installer_1_4_12_x64.exe" if bits == 64 else "fake_installer_1_4_12.exe"), image)
         installers[bits] = image
     release = os.path.join(work, "release")
     pack("publish", "--secret", fetch_fixtures.UPDATE_SECRET, "--version", VERSION,

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "fetch/stale_staging.h"
 #include "payload/payload_reader.h"
 
 void FetchSharedState::reset() {
@@ -17,6 +18,7 @@ void storeProgress(int32_t percent, void* cell) { static_cast<std::atomic<int32_
 int fetchWorker(WorkerArguments* raw) {
   const std::unique_ptr<WorkerArguments> arguments(raw);
   ReleaseVersion version{};
+  removeStaleStagingFolders();
   // The version request does not watch the flag; a cancel during it counts here.
   if (!fetchReleaseVersion(version) || arguments->cancel.load()) {
     arguments->phase.exchange(Finished);

@@ -2,7 +2,7 @@
 
 #include "app/installed_copy.h"
 #include "app/link_scheme.h"
-#include "app/write_access.h"
+#include "host/write_access.h"
 #include "host/host_handoff.h"
 #include "host/locations.h"
 #include "payload/installer_image.h"

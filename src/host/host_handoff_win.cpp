@@ -5,11 +5,15 @@
 
 #include "host/host_handoff.h"
 #include "host/locations.h"
+#include "host/log.h"
 #include "host/win32_handles.h"
+#include "host/write_access.h"
 
 namespace {
 
 using namespace host_handoff;
+
+constexpr wchar_t kHostWritableLog[] = L"설치된 호스트를 아무나 바꿀 수 있다. 실행하지 않는다";
 
 struct ServiceHandleTraits {
   using Value = SC_HANDLE;
@@ -90,6 +94,12 @@ void writeShowOnStartMarker() {
 int launchHost() {
   const std::wstring host = installedFilePath(kHostProgram);
   if (host.empty() || !exists(host)) return 1;
+  // The same rule as for the installed setup program: a host that an ordinary
+  // account could have replaced is never started in this user's session.
+  if (isWritableByUntrusted(host)) {
+    writeLog(kHostWritableLog);
+    return 1;
+  }
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS;

@@ -7,6 +7,7 @@
 
 #include "host/locations.h"
 #include "host/log.h"
+#include "host/log_rotation_win.h"
 #include "host/win32_handles.h"
 
 namespace {
@@ -138,11 +139,8 @@ bool appendUtf8Line(const std::wstring& path, const std::wstring& text) {
 }
 
 void rotateIfFull(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
-  const uint64_t size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-  if (size < log_limits::kRotateAtBytes) return;
-  MoveFileExW(path.c_str(), (path + kRotatedSuffix).c_str(), MOVEFILE_REPLACE_EXISTING);
+  const ScopedFile full = openFullLog(path);
+  if (full) renameOpenFile(full.get(), path + kRotatedSuffix);
 }
 
 // msvcrt's _vsnwprintf reads %s as a wide string, as our formats expect. It does

@@ -47,3 +47,8 @@ SetupEvent cancelButtonEvent(int32_t buttons) {
 }
 
 bool showsRetryButton(int32_t buttons) { return buttons == SetupButtons::CloseAndRetry; }
+
+bool isClickMeantForEarlierButtons(uint32_t buttonsChangedAt, uint32_t clickAt, uint32_t doubleClickMs) {
+  // Signed: a click queued just before the change comes out negative.
+  return int64_t(int32_t(clickAt - buttonsChangedAt)) < int64_t(doubleClickMs);
+}

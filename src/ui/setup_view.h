@@ -45,3 +45,9 @@ SetupEvent closeRequestEvent(int32_t buttons);
 // What the cancel/close footer button asks for.
 SetupEvent cancelButtonEvent(int32_t buttons);
 bool showsRetryButton(int32_t buttons);
+
+// Whether a footer click belongs to the buttons shown before the last change:
+// it came less than the double-click time after the change (or before it). The
+// second click of a double click on "다시 시도" would otherwise land on "취소",
+// which takes its place. Times are milliseconds of one wrapping tick count.
+bool isClickMeantForEarlierButtons(uint32_t buttonsChangedAt, uint32_t clickAt, uint32_t doubleClickMs);

@@ -18,6 +18,7 @@ struct SetupWindowState {
   SetupViewState view;
   int32_t pendingEvent = int32_t(SetupEvent::None);
   int32_t animationPhase = 0;
+  uint32_t buttonsChangedAt = 0;  // tick count when the footer buttons last changed
   bool placed = false;  // centred since the last open
   SetupLayout layout;
   int32_t screenDpi = kBaseDpi;

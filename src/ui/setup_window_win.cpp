@@ -147,8 +147,15 @@ bool clickFocusedButton(HWND window) {
   return true;
 }
 
+// The message time is when the click happened, even if it waited in the queue.
+bool isLateHalfOfDoubleClick() {
+  return isClickMeantForEarlierButtons(setupWindowState().buttonsChangedAt, uint32_t(GetMessageTime()),
+                                       GetDoubleClickTime());
+}
+
 bool handleCommand(HWND window, int id) {
   const int32_t buttons = setupWindowState().view.buttons;
+  if ((id == kCancelCloseId || id == kRetryId) && isLateHalfOfDoubleClick()) return true;
   switch (id) {
     case IDOK:
       clickFocusedButton(window);
@@ -243,6 +250,7 @@ bool openSetupWindow(HINSTANCE instance) {
       createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
   if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
   state.pendingEvent = int32_t(SetupEvent::None);
+  state.buttonsChangedAt = GetTickCount();
   state.placed = false;
   if (state.view.heading.empty()) state.view.heading = setup_texts::kPreparingHeading;
 
@@ -255,6 +263,7 @@ bool openSetupWindow(HINSTANCE instance) {
 
 void applyView(const SetupViewState& view) {
   SetupWindowState& state = setupWindowState();
+  if (view.buttons != state.view.buttons) state.buttonsChangedAt = GetTickCount();
   if (&view != &state.view) state.view = view;
   state.pendingEvent = int32_t(SetupEvent::None);
   if (!state.window) return;

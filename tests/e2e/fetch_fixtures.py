@@ -38,13 +38,23 @@ def pack(*args):
 
 
 def publish(out_dir, installer, version=VERSION, padding=0):
-    """A signed release of `installer` (padded with `padding` bytes after the image)."""
-    image = os.path.join(os.path.dirname(out_dir), os.path.basename(out_dir) + "-image.exe")
-    shutil.copyfile(installer, image)
-    if padding:
-        with open(image, "ab") as f:
-            f.write(os.urandom(padding))
-    pack("publish", "--secret", UPDATE_SECRET, "--version", version, "--x64", image, "--x86", image, out_dir)
+    """A signed release of full installers made from the 32-bit stand-in
+    `installer` and its 64-bit twin "<name>_x64<ext>", each bundled with the
+    programs for its width; `padding` random bytes ride in the host program."""
+    work = out_dir + "-parts"
+    os.makedirs(work, exist_ok=True)
+    host = os.path.join(work, "NorvaneHost.exe")
+    shutil.copyfile(helper("fake_host.exe"), host)
+    with open(host, "ab") as f:
+        f.write(os.urandom(padding))
+    stem, extension = os.path.splitext(installer)
+    full = {}
+    for bits, image in ((64, stem + "_x64" + extension), (32, installer)):
+        full[bits] = os.path.join(work, f"installer-{bits}{extension}")
+        pack("bundle", "--bits", str(bits), "--file", f"NorvaneHost.exe={host}",
+             "--file", f"NorvaneHostService.exe={helper('fake_host.exe')}",
+             "--file", f"NorvaneAgent.exe={helper('fake_host.exe')}", image, full[bits])
+    pack("publish", "--secret", UPDATE_SECRET, "--version", version, "--x64", full[64], "--x86", full[32], out_dir)
     return out_dir
 
 

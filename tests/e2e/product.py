@@ -11,6 +11,7 @@ SAFE_FILE_SDDL = "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)"
 SAFE_FOLDER_SDDL = "D:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICIIO;FA;;;CO)"
 INSTALL_DIR = r"C:\Program Files\Norvane"
 SETUP = INSTALL_DIR + r"\Norvane.exe"
+HOST = INSTALL_DIR + r"\NorvaneHost.exe"
 
 
 def bundle_installer(out_path, bits, entries=("NorvaneHost.exe", "NorvaneHostService.exe", "NorvaneAgent.exe"),
@@ -36,6 +37,7 @@ class InstalledProduct:
         for name in ("NorvaneHost.exe", "NorvaneHostService.exe", "NorvaneAgent.exe", "uninstall.exe"):
             shutil.copy(config.wine_helper("fake_host.exe"), os.path.join(self.folder, name))
         self.set_acl(SETUP, SAFE_FILE_SDDL)
+        self.set_acl(HOST, SAFE_FILE_SDDL)
         self.set_acl(INSTALL_DIR, SAFE_FOLDER_SDDL)
         self.register_scheme()
         self.register_service()

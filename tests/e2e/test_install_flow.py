@@ -3,6 +3,7 @@ failure screen with Close and Retry, cancel during the version request, and
 background runs that fail without any window."""
 import glob
 import os
+import shutil
 import socket
 import subprocess
 import threading
@@ -101,6 +102,21 @@ class FailedFetch(FlowJourney):
         fallbacks = [m for m in self.log_messages() if "에서 받지 못해" in m]
         self.assertEqual(len(fallbacks), 2, self.log_messages())
 
+    def test_a_quick_second_click_after_retry_does_not_cancel_the_new_attempt(self):
+        stalling = StallingServer(hold=2)  # keeps the progress screen up for the second click
+        try:
+            url = f"https://127.0.0.1:{stalling.port}/r/latest/download"
+            self.set_servers(url, url)
+            program = self.prefix.start_program(self.download)
+            # As when the second click of a double click on Retry lands on Cancel, which the
+            # progress screen shows in about the same place.
+            self.assertEqual(self.window("quick-clicks", RETRY, CANCEL, "30000"), 0)
+            self.assertEqual(self.window("click", CLOSE, "20000"), 0)  # the retry failed too: not cancelled
+            self.assertEqual(program.wait(30), 1)
+            self.assertEqual(len([m for m in self.log_messages() if "에서 받지 못해" in m]), 2, self.log_messages())
+        finally:
+            stalling.stop()
+
     def test_background_failure_exits_1_without_window_or_box(self):
         code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=1000)
         self.assertEqual(code, 1)
@@ -194,6 +210,37 @@ class FirstInstall(ReleaseJourney):
         self.assertInstallerRanWith("")  # the quoted path and one blank: no arguments of ours
         self.assertEqual(self.staging_folders(), [])
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x64.exe")), 1)
+
+    def test_stale_staging_folders_go_unless_in_use_linked_or_not_ours(self):
+        temp = glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "Temp"))[0]
+        exe = "Norvane--0123456789abcdef0123456789abcdef.exe"
+        stale, running, linked = (os.path.join(temp, "Norvane-download-{%s-4567-89EF-0A1B-2C3D4E5F6789}" % g)
+                                  for g in ("0123ABCD", "11111111", "AAAAAAAA"))
+        other, target = os.path.join(temp, "Norvane-download-old"), os.path.join(self.files, "link-target")
+        for folder in (stale, running, other, target):
+            os.makedirs(folder, exist_ok=True)
+            shutil.copy(config.wine_helper("fake_host.exe"), os.path.join(folder, exe))
+        os.symlink(target, linked)
+        # The installer of an earlier run, still running from its staging folder.
+        holder_record = os.path.join(self.files, "holder.txt")
+        record, self.prefix.env["NORVANE_FAKE_RECORD"] = self.prefix.env["NORVANE_FAKE_RECORD"], holder_record
+        holder = self.prefix.start(os.path.join(running, exe))
+        self.prefix.env["NORVANE_FAKE_RECORD"] = record
+        try:
+            for _ in range(100):
+                if os.path.exists(holder_record):
+                    break
+                time.sleep(0.1)
+            self.assertEqual(self.prefix.start_program(self.download, ["--background"]).wait(120), 0)
+            self.assertInstallerRanWith(" --background")
+            self.assertEqual(sorted(self.staging_folders()), sorted([running, linked, other]))
+            self.assertEqual((os.listdir(running), os.listdir(target), os.listdir(other)), ([exe], [exe], [exe]))
+        finally:
+            holder.kill()
+            holder.wait()
+            os.remove(linked)
+            for folder in (stale, running, other, target):
+                shutil.rmtree(folder, ignore_errors=True)
 
     def test_requested_tenant_and_background_are_forwarded_without_a_window(self):
         code, text = self.run_with_box_watch(self.download, ["--tenant", "Acme-Desk", "--background"],

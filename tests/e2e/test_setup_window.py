@@ -364,6 +364,9 @@ class SetupWindowInput(WineJourney):
                            "failed-altf4": (-1, 2), "failed-sysclose": (-1, 2), "failed-tab-enter": (-1, 2),
                            "failed-tab-tab-enter": (-1, 3)})
 
+    def test_a_click_right_after_the_buttons_changed_is_ignored(self):
+        self.assertEvents({"failed-then-progress-click-at-once": (-2, 0)})
+
     def test_a_close_only_button_set_reports_close(self):
         self.assertEvents({"closeonly-escape": (-1, 2), "closeonly-click": (-1, 2)})
 

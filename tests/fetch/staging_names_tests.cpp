@@ -23,6 +23,18 @@ TEST(LocalInstallerName, IsTheIdBetweenPrefixAndExtension) {
   EXPECT_EQ(localInstallerName("0123456789abcdef0123456789abcdef"), L"Norvane--0123456789abcdef0123456789abcdef.exe");
 }
 
+TEST(StagingFolderName, OnlyThePrefixWithAGuidAsStagingWritesIt) {
+  EXPECT_TRUE(isStagingFolderName(L"Norvane-download-{0123ABCD-4567-89EF-0A1B-2C3D4E5F6789}"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-{0123abcd-4567-89EF-0A1B-2C3D4E5F6789}"));
+  EXPECT_FALSE(isStagingFolderName(L"norvane-download-{0123ABCD-4567-89EF-0A1B-2C3D4E5F6789}"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-{0123ABCD-4567-89EF-0A1B-2C3D4E5F678G}"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-{0123ABCD-4567-89EF-0A1B-2C3D4E5F6789}x"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-{0123ABCD-4567-89EF-0A1B-2C3D4E5F678}"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-{0123ABCD-4567-89EF-0A1B2C3D4E5F67890}"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-0123ABCD-4567-89EF-0A1B-2C3D4E5F6789"));
+  EXPECT_FALSE(isStagingFolderName(L"Norvane-download-"));
+}
+
 TEST(FinalPath, LocalPathsLoseTheLongPrefixNetworkPathsAreRefused) {
   EXPECT_EQ(localPathFromFinalPath(L"\\\\?\\C:\\Users\\u\\Temp\\x.exe"), L"C:\\Users\\u\\Temp\\x.exe");
   EXPECT_EQ(localPathFromFinalPath(L"\\\\?\\UNC\\server\\share\\x.exe"), L"");

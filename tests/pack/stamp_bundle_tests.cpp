@@ -15,6 +15,7 @@
 
 int runStamp(const std::vector<std::string>& arguments);
 int runBundle(const std::vector<std::string>& arguments);
+int runPublish(const std::vector<std::string>& arguments);
 
 namespace {
 
@@ -25,19 +26,20 @@ using payload_format::writeU32;
 constexpr char kId[] = "0123456789abcdef0123456789abcdef";
 constexpr size_t kImageSize = 0x400;  // headers in the first 0x200 bytes, one section after
 
-// A PE32 image with one section whose raw data ends the file and holds a
-// VS_FIXEDFILEINFO for version 0.1.325.0.
-std::vector<uint8_t> minimalImage() {
+// A PE32 image (PE32+ for x64) with one section whose raw data ends the file
+// and holds a VS_FIXEDFILEINFO for version 0.1.325.0.
+std::vector<uint8_t> minimalImage(bool x64 = false) {
+  const uint16_t optionalSize = x64 ? 0xf0 : 0xe0;
   std::vector<uint8_t> image(kImageSize, 0);
   image[0] = 'M';
   image[1] = 'Z';
   writeU32(&image[0x3c], 0x80);
   writeU32(&image[0x80], 0x00004550);
-  writeU16(&image[0x84], 0x14c);       // i386
+  writeU16(&image[0x84], x64 ? 0x8664 : 0x14c);
   writeU16(&image[0x86], 1);           // one section
-  writeU16(&image[0x94], 0xe0);        // optional header size
-  writeU16(&image[0x98], 0x10b);       // PE32
-  const size_t section = 0x98 + 0xe0;
+  writeU16(&image[0x94], optionalSize);
+  writeU16(&image[0x98], x64 ? 0x20b : 0x10b);
+  const size_t section = 0x98 + optionalSize;
   std::copy_n(".rsrc", 5, &image[section]);
   writeU32(&image[section + 16], 0x200);  // SizeOfRawData
   writeU32(&image[section + 20], 0x200);  // PointerToRawData
@@ -154,6 +156,35 @@ TEST_F(PackImageCommands, BundleRefusesBadWidthsNamesAndEmptyFiles) {
   EXPECT_EQ(runBundle({"--bits", "64", "--file", "x=" + path("empty.bin"), path("in.exe"), path("out.exe")}), 1);
   EXPECT_EQ(runBundle({"--bits", "64", "--file", "x=" + path("missing.bin"), path("in.exe"), path("out.exe")}), 1);
   EXPECT_FALSE(fs::exists(path("out.exe")));
+}
+
+TEST_F(PackImageCommands, PublishTakesOnlyAFullInstallerOfEachWidth) {
+  write("in64.exe", minimalImage(true));
+  write("program.bin", {1});
+  const auto bundle = [&](const char* bits, const std::string& in, const std::string& out) {
+    const std::string program = path("program.bin");
+    ASSERT_EQ(runBundle({"--bits", bits, "--file", "NorvaneHost.exe=" + program, "--file",
+                         "NorvaneHostService.exe=" + program, "--file", "NorvaneAgent.exe=" + program, path(in),
+                         path(out)}),
+              0);
+  };
+  bundle("32", "in.exe", "x86.exe");
+  bundle("64", "in64.exe", "x64.exe");
+  bundle("64", "in.exe", "x86-image-x64-payload.exe");
+  bundle("32", "in64.exe", "x64-image-x86-payload.exe");
+  const auto publish = [&](const std::string& x64, const std::string& x86) {
+    return runPublish({"--secret", std::string(NORVANE_TEST_KEYS_DIR) + "/update-signing-test.key", "--version",
+                       "0.1.325", "--x64", path(x64), "--x86", path(x86), path("release")});
+  };
+  EXPECT_EQ(publish("x86-image-x64-payload.exe", "x86.exe"), 1);
+  EXPECT_EQ(publish("x64-image-x86-payload.exe", "x86.exe"), 1);
+  EXPECT_EQ(publish("in64.exe", "x86.exe"), 1);
+  EXPECT_EQ(publish("x64.exe", "x64.exe"), 1);
+  EXPECT_EQ(publish("x64.exe", "x86-image-x64-payload.exe"), 1);
+  EXPECT_EQ(publish("x64.exe", "in.exe"), 1);
+  EXPECT_FALSE(fs::exists(path("release")));
+  EXPECT_EQ(publish("x64.exe", "x86.exe"), 0);
+  EXPECT_TRUE(fs::exists(path("release/latest/download/Norvane-x64.exe.sig")));
 }
 
 }  // namespace

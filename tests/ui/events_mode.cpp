@@ -1,4 +1,6 @@
 // What the user's clicks and keys ask for in each button set.
+#include <cstring>
+
 #include "driver_support.h"
 
 using namespace driver;
@@ -68,12 +70,21 @@ int runEventsMode() {
       {"cancelling-sysclose", cancellingView(), Act::SystemClose},
       {"cancelling-enter", cancellingView(), Act::TabEnter},
       {"progress-minimize", progressView(64, 42), Act::ClickMinimize},
+      // The second click of a double click on Retry, landing on Cancel in its place.
+      {"failed-then-progress-click-at-once", progressView(64, -1), Act::ClickCancelClose},
   };
+  int32_t shownButtons = SetupButtons::None;
   for (const Scenario& scenario : scenarios) {
     const HWND window = setupWindow();
+    const bool atOnce = std::strstr(scenario.name, "at-once") != nullptr;
+    if (atOnce) applyView(failureView());
+    const bool changed = atOnce || scenario.view.buttons != shownButtons;
+    shownButtons = scenario.view.buttons;
     applyView(scenario.view);
     SetFocus(window);
-    settle(30);  // nothing may be pending before the act
+    // Nothing may be pending before the act, and a click on new buttons counts
+    // only after the double-click time.
+    settle(atOnce || !changed ? 30 : GetDoubleClickTime() + 30);
     perform(scenario.act, window);
     printPump(scenario.name, pumpSetupWindow(kAnswerMs, nullptr, 0));
     printLine("after %s alive %d iconic %d windows %d", scenario.name, IsWindow(window) ? 1 : 0,

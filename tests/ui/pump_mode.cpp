@@ -36,6 +36,10 @@ void queueCounted(HWND counter, int count) {
 // A click already handled by the window: the event is pending before the pump runs.
 void raiseCancelNow() {
   const HWND window = setupWindow();
+  // A click counts from the time of the last message taken from the queue: now.
+  MSG message;
+  PostMessageW(window, WM_NULL, 0, 0);
+  PeekMessageW(&message, window, WM_NULL, WM_NULL, PM_REMOVE);
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCancelCloseId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(window, kCancelCloseId)));
 }
@@ -54,7 +58,7 @@ int runPumpMode() {
   const HWND counter = createCountingWindow();
   if (!openSetupWindow(GetModuleHandleW(nullptr))) return 1;
   applyView(progressView(64, 5));
-  settle(100);
+  settle(GetDoubleClickTime() + 100);  // clicks on new buttons count only after the double-click time
   Events events;
 
   queueCounted(counter, kQueuedMessages);

@@ -91,3 +91,14 @@ TEST(SetupEvents, TheCancelCloseButtonCancelsOnlyTheProgressScreen) {
   EXPECT_FALSE(showsRetryButton(SetupButtons::Close));
   EXPECT_FALSE(showsRetryButton(4));
 }
+
+TEST(FooterClicks, OnlyAfterTheDoubleClickTimeDoesAClickCountForTheNewButtons) {
+  EXPECT_TRUE(isClickMeantForEarlierButtons(1000, 1000, 500));
+  EXPECT_TRUE(isClickMeantForEarlierButtons(1000, 1499, 500));
+  EXPECT_FALSE(isClickMeantForEarlierButtons(1000, 1500, 500));
+  EXPECT_FALSE(isClickMeantForEarlierButtons(1000, 60000, 500));
+  EXPECT_TRUE(isClickMeantForEarlierButtons(1000, 990, 500));  // queued before the change
+  // Across the wrap of the 32-bit tick count, 49.7 days after start.
+  EXPECT_TRUE(isClickMeantForEarlierButtons(0xFFFFFF00u, 0x00000010u, 500));
+  EXPECT_FALSE(isClickMeantForEarlierButtons(0xFFFFFF00u, 0x00000200u, 500));
+}

@@ -1,9 +1,12 @@
 // Drives the real setup window from outside, as a user would:
 //   window_helper click CAPTION TIMEOUT_MS   presses the visible drawn button with that caption
+//   window_helper quick-clicks FIRST SECOND TIMEOUT_MS  clicks FIRST with the mouse, then SECOND as
+//                                            soon as it shows, within the double-click time
 //   window_helper close TIMEOUT_MS           asks the window to close (Alt+F4)
 //   window_helper close-when CAPTION TIMEOUT_MS  the same once the button with that caption shows
 //   window_helper shown TIMEOUT_MS           waits until the window is shown
-// Exit 0 when done, 2 when the window or button did not appear in time.
+// Exit 0 when done, 2 when the window or button did not appear in time, 4 when
+// SECOND did not show within the double-click time.
 #include <windows.h>
 
 #include <cstdlib>
@@ -45,7 +48,7 @@ bool waitFor(DWORD timeout, Found found) {
 }
 }  // namespace
 
-HWND waitForButton(const wchar_t* caption, DWORD timeout) {
+HWND findButton(const wchar_t* caption, DWORD timeout) {
   ButtonSearch search{caption, nullptr};
   waitFor(timeout, [&] {
     HWND window = visibleSetupWindow();
@@ -55,12 +58,41 @@ HWND waitForButton(const wchar_t* caption, DWORD timeout) {
   return search.found;
 }
 
+// A user needs a moment to aim at a button that just appeared: the window
+// ignores clicks within the double-click time after its buttons change.
+HWND waitForButton(const wchar_t* caption, DWORD timeout) {
+  const HWND button = findButton(caption, timeout);
+  if (button) Sleep(GetDoubleClickTime() + kPollMs);
+  return button;
+}
+
+void mouseClick(HWND button) {
+  RECT rect{};
+  GetWindowRect(button, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, press, sizeof(INPUT));
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && wcscmp(argv[1], L"click") == 0) {
     HWND button = waitForButton(argv[2], DWORD(_wtoi(argv[3])));
     if (!button) return 2;
     PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
+    return 0;
+  }
+  if (argc == 5 && wcscmp(argv[1], L"quick-clicks") == 0) {
+    HWND first = waitForButton(argv[2], DWORD(_wtoi(argv[4])));
+    if (!first) return 2;
+    SetForegroundWindow(GetParent(first));
+    mouseClick(first);
+    HWND second = findButton(argv[3], GetDoubleClickTime() / 2);
+    if (!second) return 4;
+    mouseClick(second);
     return 0;
   }
   if (argc == 4 && wcscmp(argv[1], L"close-when") == 0) {

@@ -8,6 +8,9 @@
 #include "crypto/builtin_keys.h"
 #include "crypto/signature.h"
 #include "fetch/release_version.h"
+#include "payload/installer_image.h"
+#include "payload/payload_reader.h"
+#include "pe_image.h"
 #include "secret_key_file.h"
 #include "version_resource.h"
 
@@ -18,6 +21,7 @@ constexpr size_t kInstallerLimit = 67108864;  // what the online installer accep
 struct Installer {
   const char* option;
   const char* assetName;
+  uint32_t bits;
   std::vector<uint8_t> bytes;
   std::vector<uint8_t> signature;
 };
@@ -30,6 +34,29 @@ std::string versionText(const ReleaseVersion& v) {
 bool parseReleaseVersion(const std::string& text, ReleaseVersion& version) {
   return parseReleaseVersionText(reinterpret_cast<const uint8_t*>(text.data()), text.size(), version) &&
          versionText(version) == text;
+}
+
+// A client runs the asset for its width as the full installer: an image of
+// that width whose payload carries the product's programs for it.
+bool isFullInstallerFor(const Installer& installer, const std::string& path, std::string& error) {
+  PeLayout layout;
+  std::string reason;
+  if (!readPeLayout(installer.bytes, layout, reason)) {
+    error = path + ": " + reason;
+    return false;
+  }
+  const std::string width = std::to_string(installer.bits) + "-bit";
+  if (imageBitness(layout) != installer.bits) {
+    error = path + ": " + installer.option + " needs a " + width + " program image";
+    return false;
+  }
+  PayloadReader reader;
+  if (!reader.acceptFileBytes(installer.bytes) || !carriesInstallerEntries(reader, installer.bits)) {
+    error = path + ": no full-installer payload with the " + width + " NorvaneHost.exe, NorvaneHostService.exe "
+            "and NorvaneAgent.exe (norvane-pack bundle --bits " + std::to_string(installer.bits) + ")";
+    return false;
+  }
+  return true;
 }
 
 bool writeAll(const std::filesystem::path& folder, const std::vector<Installer>& installers,
@@ -74,13 +101,14 @@ int runPublish(const std::vector<std::string>& arguments) {
                           "accept the release");
   }
 
-  std::vector<Installer> installers = {{"--x64", "Norvane-x64.exe", {}, {}}, {"--x86", "Norvane-x86.exe", {}, {}}};
+  std::vector<Installer> installers = {{"--x64", "Norvane-x64.exe", 64, {}, {}}, {"--x86", "Norvane-x86.exe", 32, {}, {}}};
   for (Installer& installer : installers) {
     const std::string& path = parsed.options.at(installer.option);
     if (!readFileBytes(path, installer.bytes, error)) return failure(kName, error);
     if (installer.bytes.empty() || installer.bytes.size() > kInstallerLimit) {
       return failure(kName, path + ": an installer must be 1 to 67108864 bytes");
     }
+    if (!isFullInstallerFor(installer, path, error)) return failure(kName, error);
     PayloadVersion fileVersion;
     if (!findFixedFileVersion(installer.bytes, fileVersion) || fileVersion.major != version.major ||
         fileVersion.minor != version.minor || fileVersion.build != version.patch || fileVersion.revision != 0) {

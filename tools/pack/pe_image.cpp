@@ -12,6 +12,8 @@ constexpr uint16_t kPe32PlusMagic = 0x20b;
 constexpr size_t kFileHeaderSize = 20;
 constexpr size_t kSectionHeaderSize = 40;
 constexpr uint32_t kCertificateDirectoryIndex = 4;
+constexpr uint16_t kMachineI386 = 0x14c;
+constexpr uint16_t kMachineAmd64 = 0x8664;
 
 bool fits(const std::vector<uint8_t>& image, uint64_t offset, uint64_t length) {
   return offset <= image.size() && image.size() - offset >= length;
@@ -38,6 +40,8 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
     return false;
   }
   const uint16_t magic = readU16(image.data() + optionalAt);
+  layout.machine = readU16(fileHeader);
+  layout.pe32Plus = magic == kPe32PlusMagic;
   const size_t directoriesAt = magic == kPe32Magic ? 96 : magic == kPe32PlusMagic ? 112 : 0;
   if (directoriesAt == 0) {
     reason = "unknown optional header magic";
@@ -63,4 +67,10 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
     return false;
   }
   return true;
+}
+
+uint32_t imageBitness(const PeLayout& layout) {
+  if (layout.machine == kMachineI386 && !layout.pe32Plus) return 32;
+  if (layout.machine == kMachineAmd64 && layout.pe32Plus) return 64;
+  return 0;
 }

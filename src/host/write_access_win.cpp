@@ -2,7 +2,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "app/write_access.h"
+#include "host/write_access.h"
 #include "host/locations.h"
 #include "host/win32_handles.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/write_access.h"
+#include "host/write_access.h"
 
 namespace {
 

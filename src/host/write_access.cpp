@@ -1,4 +1,4 @@
-#include "app/write_access.h"
+#include "host/write_access.h"
 
 #include <cwctype>
 
