@@ -17,8 +17,10 @@ constexpr uint32_t PublicKeyBytes = 32;
 
 class SignatureCheck {
  public:
-  // signature is R || S; both it and publicKey are copied.
-  SignatureCheck(const uint8_t* signature /* SignatureBytes */, const uint8_t* publicKey /* PublicKeyBytes */);
+  // signature is R || S; both it and publicKey are copied. The hash runs on
+  // the given BLAKE2b path (tests try each one).
+  SignatureCheck(const uint8_t* signature /* SignatureBytes */, const uint8_t* publicKey /* PublicKeyBytes */,
+                 Blake2bPath path = bestBlake2bPath());
   SignatureCheck(const SignatureCheck&) = delete;
   SignatureCheck& operator=(const SignatureCheck&) = delete;
 

@@ -34,7 +34,8 @@ bool isNeutral(const PointCompleted& completed) {
 namespace norvane::crypto {
 
 // h is over R and the key as given, so non-canonical encodings hash as sent.
-SignatureCheck::SignatureCheck(const uint8_t* signature, const uint8_t* publicKey) {
+SignatureCheck::SignatureCheck(const uint8_t* signature, const uint8_t* publicKey, Blake2bPath path)
+    : hash_(path) {
   std::memcpy(signature_, signature, SignatureBytes);
   std::memcpy(publicKey_, publicKey, PublicKeyBytes);
   hash_.update(signature_, PointBytes);
