@@ -32,8 +32,9 @@ INSTALLER_MIB = 64
 CRYPTO_LINE = re.compile(r"^(?P<what>.+?)\s{2,}(?P<value>[\d.]+) (?P<unit>us|ms)\b")
 PAYLOAD_LINE = re.compile(r"^(?P<what>\S+) median-ms (?P<median>[\d.]+) best-ms (?P<best>[\d.]+) runs (?P<runs>\d+)")
 CHECK_LINE = re.compile(r"^check-us (?P<path>\S+) (?P<us>\d+)")
+SODIUM_LINE = re.compile(r"^sodium-blake2b-us (?P<us>[\d.]+)")
 CHECK_TIMEOUT_S = 300
-CHECK_ROUNDS = 5
+CHECK_ROUNDS = 7
 INSTALL_TARGET = 1.15
 PEAK_TARGET = 1.25
 CHECK_TARGET = 1.5
@@ -54,14 +55,22 @@ def crypto(bench_dir):
     return seconds
 
 
-def check_in_program(bench_wine):
-    """Best ms of the 64 MiB check in a 32-bit program under Wine, per BLAKE2b path, and the chosen path."""
-    result = subprocess.run(["wine", os.path.join(bench_wine, "check_timer.exe"), str(CHECK_ROUNDS)],
-                            capture_output=True, text=True, timeout=CHECK_TIMEOUT_S, check=True,
-                            env=dict(os.environ, WINEDEBUG="-all"))
-    paths = {m["path"]: int(m["us"]) / 1000 for m in map(CHECK_LINE.match, result.stdout.splitlines()) if m}
-    chosen = next(line.split()[1] for line in result.stdout.splitlines() if line.startswith("chosen "))
-    return {"paths": paths, "chosen": chosen}
+def check_in_program(bench_wine, bench_dir):
+    """Best ms of the 64 MiB check in a 32-bit program under Wine, per BLAKE2b path, the chosen path, and
+    the best ms of libsodium's BLAKE2b over 64 MiB natively, the two taking turns round by round."""
+    paths, sodium_ms, chosen = {}, None, None
+    for _ in range(CHECK_ROUNDS):
+        result = subprocess.run(["wine", os.path.join(bench_wine, "check_timer.exe"), "1"], capture_output=True,
+                                text=True, timeout=CHECK_TIMEOUT_S, check=True, env=dict(os.environ, WINEDEBUG="-all"))
+        for match in map(CHECK_LINE.match, result.stdout.splitlines()):
+            if match:
+                paths[match["path"]] = min(paths.get(match["path"], 1e30), int(match["us"]) / 1000)
+        chosen = next(line.split()[1] for line in result.stdout.splitlines() if line.startswith("chosen "))
+        sodium = subprocess.run([os.path.join(bench_dir, "bench", "crypto_bench"), "sodium-blake2b"],
+                                capture_output=True, text=True, timeout=CHECK_TIMEOUT_S, check=True)
+        us = float(SODIUM_LINE.match(sodium.stdout)["us"])
+        sodium_ms = min(sodium_ms or 1e30, us / 1000)
+    return {"paths": paths, "chosen": chosen, "sodium_ms": sodium_ms}
 
 
 def _target(ratio, target):
@@ -123,7 +132,7 @@ def table(startup, payload, fetched, signature, installed, checked):
     ours_large = signature["verifySignature, 64 MiB"]
     sodium_short = signature["libsodium crypto_sign_verify_detached, 448 B"]
     sodium_blake = signature["libsodium crypto_generichash (BLAKE2b), 64 MiB"]
-    sodium_ms = signature["libsodium crypto_generichash (BLAKE2b), 64 MiB"] * 1000
+    sodium_ms = checked["sodium_ms"]
     check_ratio = check_ms / sodium_ms
     other_paths = ", ".join(f"{name} {ms:.0f} ms" for name, ms in checked["paths"].items() if name != checked["chosen"])
     rows = [
@@ -135,7 +144,7 @@ def table(startup, payload, fetched, signature, installed, checked):
         ("Peak memory of the whole background install",
          f"{program['peak_mib']:.1f} MiB", f"floor {floor['peak_mib']:.1f} MiB", f"{peak_ratio:.2f}",
          f"{_target(peak_ratio, PEAK_TARGET)}; largest of the runs"),
-        ("Signature check, 64 MiB, inside the 32-bit program (Wine, best of %d)" % CHECK_ROUNDS,
+        ("Signature check, 64 MiB, inside the 32-bit program (Wine, best of %d, in turns)" % CHECK_ROUNDS,
          f"{check_ms:.1f} ms", f"libsodium BLAKE2b {sodium_ms:.1f} ms", f"{check_ratio:.2f}",
          f"{_target(check_ratio, CHECK_TARGET)}; {checked['chosen']} path; {other_paths}"),
         ("Start-up to the first painted window (Wine, median of %d)" % window["runs"],
@@ -190,7 +199,7 @@ def main():
     startup = startup_bench.measure(os.path.join(args.bench_wine, "startup_timer.exe"), args.startup_runs,
                                     os.path.join(args.bench_wine, "bare_window.exe"))
     print("measuring: signature check inside the 32-bit program ...", file=sys.stderr, flush=True)
-    checked = check_in_program(args.bench_wine)
+    checked = check_in_program(args.bench_wine, args.bench)
     print("measuring: whole background install next to the floor ...", file=sys.stderr, flush=True)
     installed = floor_bench.measure(os.path.abspath(args.bench_wine), args.install_runs)
     print("measuring: 64 MiB fetch ...", file=sys.stderr, flush=True)
