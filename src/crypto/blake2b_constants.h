@@ -11,7 +11,7 @@
 namespace norvane::crypto::blake2b_detail {
 
 constexpr size_t RoundCount = 12;
-constexpr size_t BlockBytes = 128;
+constexpr size_t BlockBytes = Blake2bBlockBytes;
 
 constexpr uint64_t InitialVector[8] = {
     0x6a09e667f3bcc908ULL, 0xbb67ae8584caa73bULL, 0x3c6ef372fe94f82bULL, 0xa54ff53a5f1d36f1ULL,
