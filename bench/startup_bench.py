@@ -6,11 +6,15 @@ CreateProcessW, polled every millisecond):
   never answer keep the window up; the moment is when the window's background
   colour is on the screen (and, for reference, when it became visible);
 - to the hand-off: with a sound fake product installed, the moment the
-  installed setup program's process exists.
+  installed setup program's process exists;
+- the floor of the first: bench/wine/bare_window.exe, a bare Win32 window of
+  the same size and colour, timed the same way, taking turns with the program
+  run by run.
 
 One warm-up run each is discarded; the prefix is a throw-away copy with its
 own Xvfb display."""
 import os
+import shutil
 import socket
 import statistics
 import subprocess
@@ -78,8 +82,8 @@ def _spread_ms(samples_us):
     return min(samples_us) / 1000, max(samples_us) / 1000
 
 
-def measure(timer_exe, runs):
-    """{'window': {...}, 'handoff': {...}} with medians and ranges in ms."""
+def measure(timer_exe, runs, bare_window_exe):
+    """{'window': {...}, 'bare': {...}, 'handoff': {...}} with medians and ranges in ms."""
     display = Display()
     display.start()
     server = SilentServer()
@@ -92,15 +96,20 @@ def measure(timer_exe, runs):
         payload.stamp(config.test_exe(), download, payload.online_entries())
         timer = StartupTimer(prefix, timer_exe)
         program = Prefix.windows_path(download)
+        bare_copy = os.path.join(prefix.root, os.path.basename(bare_window_exe))
+        shutil.copyfile(bare_window_exe, bare_copy)
+        bare_program = Prefix.windows_path(bare_copy)
 
-        painted, visible = [], []
+        painted, visible, bare = [], [], []
         for run in range(runs + 1):
             facts = timer.run("window", str(RUN_TIMEOUT_MS), program)
-            if int(facts["painted-us"]) < 0:
-                raise RuntimeError("the window was shown but its colour never reached the screen")
+            floor = timer.run("window", str(RUN_TIMEOUT_MS), bare_program)
+            if int(facts["painted-us"]) < 0 or int(floor["painted-us"]) < 0:
+                raise RuntimeError("a window was shown but its colour never reached the screen")
             if run:
                 painted.append(int(facts["painted-us"]))
                 visible.append(int(facts["visible-us"]))
+                bare.append(int(floor["painted-us"]))
 
         InstalledProduct(prefix).install()
         record = os.path.join(prefix.root, "handoff-record.txt")
@@ -124,6 +133,7 @@ def measure(timer_exe, runs):
         return {
             "window": {"median_ms": _median_ms(painted), "range_ms": _spread_ms(painted),
                        "visible_median_ms": _median_ms(visible), "runs": runs},
+            "bare": {"median_ms": _median_ms(bare), "range_ms": _spread_ms(bare), "runs": runs},
             "handoff": {"median_ms": _median_ms(handed), "range_ms": _spread_ms(handed), "runs": runs},
         }
     finally:

@@ -7,7 +7,43 @@ norvane_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 norvane_configure() {  # dir, extra cmake arguments...
   local dir="$1"; shift
-  [ -f "$norvane_root/$dir/build.ninja" ] || cmake -S "$norvane_root" -B "$norvane_root/$dir" -G Ninja "$@" >/dev/null
+  [ -f "$norvane_root/$dir/build.ninja" ] && return 0
+  echo "== configuring $dir"
+  cmake -S "$norvane_root" -B "$norvane_root/$dir" -G Ninja "$@" >/dev/null
+}
+
+# Ninja's "[done/total] ..." lines as one progress count: redrawn in place on a
+# terminal, a line every tenth of the build otherwise; everything else
+# (warnings, errors) passes through.
+norvane_build_progress() {  # label
+  local label="$1" line done total step=0 shown=-1
+  while IFS= read -r line; do
+    [[ "$line" == "-- "* || "$line" == *"Re-running CMake"* ]] && continue  # CMake regenerating itself
+    if [[ "$line" =~ ^\[([0-9]+)/([0-9]+)\] ]]; then
+      done=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+      if [ -t 1 ]; then
+        printf '\r   %s: %d/%d steps' "$label" "$done" "$total"
+        shown=1
+      else
+        step=$((done * 10 / total))
+        if [ "$step" -ne "$shown" ]; then
+          echo "   $label: $done/$total steps"
+          shown=$step
+        fi
+      fi
+    elif [ -n "$line" ] && [ "$line" != "ninja: no work to do." ]; then
+      [ -t 1 ] && [ "$shown" -ge 0 ] && printf '\n'
+      echo "$line"
+    fi
+  done
+  [ -t 1 ] && [ "$shown" -ge 0 ] && printf '\n'
+  return 0
+}
+
+norvane_build() {  # dir
+  local dir="$1"
+  cmake --build "$norvane_root/$dir" -j "$(nproc)" 2>&1 | norvane_build_progress "$dir"
+  return "${PIPESTATUS[0]}"
 }
 
 norvane_build_all() {
@@ -20,7 +56,7 @@ norvane_build_all() {
   local dir
   for dir in build/native build/release build/test; do
     echo "== building $dir"
-    cmake --build "$norvane_root/$dir" -j "$(nproc)" || return 1
+    norvane_build "$dir" || return 1
   done
 }
 

@@ -19,7 +19,7 @@ inline void store64(uint8_t* p, uint64_t value) {
 
 }  // namespace
 
-Blake2b::Blake2b() {
+Blake2b::Blake2b(Blake2bPath path) : compress_(blake2bCompressFor(path)) {
   std::memcpy(state_, blake2b_detail::InitialVector, sizeof state_);
   state_[0] ^= ParameterWord;
   byteCount_[0] = byteCount_[1] = 0;
@@ -27,14 +27,13 @@ Blake2b::Blake2b() {
 
 Blake2b::~Blake2b() { wipeMemory(this, sizeof *this); }
 
-void Blake2b::compress(const uint8_t* block, bool lastBlock) {
-  const Blake2bBlockCounter counter{byteCount_[0], byteCount_[1]};
-  blake2bCompressPortable(state_, block, counter, lastBlock);
-}
-
-void Blake2b::countBytes(uint32_t count) {
-  byteCount_[0] += count;
-  if (byteCount_[0] < count) ++byteCount_[1];
+void Blake2b::compressFull(const uint8_t* blocks, size_t blockCount) {
+  Blake2bBlockCounter first{byteCount_[0], byteCount_[1]};
+  first = blake2b_detail::nextBlockCounter(first);
+  compress_(state_, blocks, blockCount, first, false);
+  const uint64_t added = uint64_t(blockCount) * Blake2bBlockBytes;
+  byteCount_[0] += added;
+  if (byteCount_[0] < added) ++byteCount_[1];
 }
 
 void Blake2b::update(const uint8_t* data, size_t length) {
@@ -42,17 +41,15 @@ void Blake2b::update(const uint8_t* data, size_t length) {
   // buffer is only compressed once more input is known to follow.
   while (length > 0) {
     if (bufferUsed_ == Blake2bBlockBytes) {
-      countBytes(Blake2bBlockBytes);
-      compress(buffer_, false);
+      compressFull(buffer_, 1);
       bufferUsed_ = 0;
     }
-    if (bufferUsed_ == 0) {
-      while (length > Blake2bBlockBytes) {
-        countBytes(Blake2bBlockBytes);
-        compress(data, false);
-        data += Blake2bBlockBytes;
-        length -= Blake2bBlockBytes;
-      }
+    if (bufferUsed_ == 0 && length > Blake2bBlockBytes) {
+      // All whole blocks but the one that may be the last, in one call.
+      const size_t blocks = (length - 1) / Blake2bBlockBytes;
+      compressFull(data, blocks);
+      data += blocks * Blake2bBlockBytes;
+      length -= blocks * Blake2bBlockBytes;
     }
     size_t take = Blake2bBlockBytes - bufferUsed_;
     if (take > length) take = length;
@@ -64,9 +61,10 @@ void Blake2b::update(const uint8_t* data, size_t length) {
 }
 
 void Blake2b::finish(uint8_t* digest) {
-  countBytes(bufferUsed_);
+  byteCount_[0] += bufferUsed_;
+  if (byteCount_[0] < bufferUsed_) ++byteCount_[1];
   std::memset(buffer_ + bufferUsed_, 0, Blake2bBlockBytes - bufferUsed_);
-  compress(buffer_, true);
+  compress_(state_, buffer_, 1, Blake2bBlockCounter{byteCount_[0], byteCount_[1]}, true);
   for (int i = 0; i < 8; ++i) store64(digest + 8 * i, state_[i]);
 }
 

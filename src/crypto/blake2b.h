@@ -10,9 +10,31 @@ namespace norvane::crypto {
 constexpr uint32_t Blake2bBlockBytes = 128;
 constexpr uint32_t Blake2bDigestBytes = 64;
 
+// The forms of the compression function, slowest first. The portable one runs
+// everywhere; the others on x86 processors that have the instructions.
+enum class Blake2bPath { Portable, Sse2, Ssse3, Avx2 };
+constexpr Blake2bPath Blake2bPaths[] = {Blake2bPath::Portable, Blake2bPath::Sse2, Blake2bPath::Ssse3,
+                                        Blake2bPath::Avx2};
+
+bool isBlake2bPathSupported(Blake2bPath path);
+// The fastest path this processor runs; decided once per process.
+Blake2bPath bestBlake2bPath();
+const char* blake2bPathName(Blake2bPath path);
+
+struct Blake2bBlockCounter {
+  uint64_t low, high;
+};
+
+// Compresses blockCount consecutive 128-byte blocks into state; block i is
+// counted as firstCounter + 128 * i bytes. lastBlock marks the message's final
+// block (blockCount is 1 then).
+using Blake2bCompress = void (*)(uint64_t state[8], const uint8_t* blocks, size_t blockCount,
+                                 Blake2bBlockCounter firstCounter, bool lastBlock);
+
 class Blake2b {
  public:
-  Blake2b();
+  // Every path gives the same digest; tests pick each one in turn.
+  explicit Blake2b(Blake2bPath path = bestBlake2bPath());
   ~Blake2b();
   Blake2b(const Blake2b&) = delete;
   Blake2b& operator=(const Blake2b&) = delete;
@@ -21,9 +43,9 @@ class Blake2b {
   void finish(uint8_t* digest /* Blake2bDigestBytes */);
 
  private:
-  void compress(const uint8_t* block, bool lastBlock);
-  void countBytes(uint32_t count);
+  void compressFull(const uint8_t* blocks, size_t blockCount);
 
+  Blake2bCompress compress_;
   uint64_t state_[8];
   uint64_t byteCount_[2];
   uint8_t buffer_[Blake2bBlockBytes];

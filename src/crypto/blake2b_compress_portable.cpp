@@ -37,7 +37,9 @@ inline void mixRound(uint64_t* v, const uint64_t* m) {
 
 }  // namespace
 
-void blake2bCompressPortable(uint64_t state[8], const uint8_t* block, Blake2bBlockCounter counter, bool lastBlock) {
+namespace {
+
+void compressOne(uint64_t state[8], const uint8_t* block, Blake2bBlockCounter counter, bool lastBlock) {
   uint64_t m[16];
   for (int i = 0; i < 16; ++i) m[i] = load64(block + 8 * i);
 
@@ -56,6 +58,16 @@ void blake2bCompressPortable(uint64_t state[8], const uint8_t* block, Blake2bBlo
   (std::make_index_sequence<RoundCount>{});
 
   for (int i = 0; i < 8; ++i) state[i] ^= v[i] ^ v[i + 8];
+}
+
+}  // namespace
+
+void blake2bCompressPortable(uint64_t state[8], const uint8_t* blocks, size_t blockCount,
+                             Blake2bBlockCounter counter, bool lastBlock) {
+  for (size_t i = 0; i < blockCount; ++i, blocks += BlockBytes) {
+    compressOne(state, blocks, counter, lastBlock);
+    counter = nextBlockCounter(counter);
+  }
 }
 
 }  // namespace norvane::crypto

@@ -1,14 +1,17 @@
 #pragma once
 
-// Constants of BLAKE2b (RFC 7693, 2.6 and 2.7), shared by its compression
-// function forms.
+// Constants of BLAKE2b (RFC 7693, 2.6 and 2.7) and small helpers, shared by
+// its compression function forms.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "crypto/blake2b_compress.h"
+
 namespace norvane::crypto::blake2b_detail {
 
 constexpr size_t RoundCount = 12;
+constexpr size_t BlockBytes = Blake2bBlockBytes;
 
 constexpr uint64_t InitialVector[8] = {
     0x6a09e667f3bcc908ULL, 0xbb67ae8584caa73bULL, 0x3c6ef372fe94f82bULL, 0xa54ff53a5f1d36f1ULL,
@@ -25,11 +28,24 @@ constexpr uint8_t Sigma[RoundCount][16] = {
     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {14, 10, 4, 8, 9, 15, 13, 6, 1, 12, 0, 2, 11, 7, 5, 3},
 };
 
+// Internal linkage on purpose: files built for different instruction sets
+// include this, and a shared out-of-line copy compiled for AVX2 must never be
+// the one that a processor without AVX2 runs.
+namespace {
+
 inline uint64_t load64(const uint8_t* p) {
   return static_cast<uint64_t>(p[0]) | (static_cast<uint64_t>(p[1]) << 8) | (static_cast<uint64_t>(p[2]) << 16) |
          (static_cast<uint64_t>(p[3]) << 24) | (static_cast<uint64_t>(p[4]) << 32) |
          (static_cast<uint64_t>(p[5]) << 40) | (static_cast<uint64_t>(p[6]) << 48) |
          (static_cast<uint64_t>(p[7]) << 56);
 }
+
+inline Blake2bBlockCounter nextBlockCounter(Blake2bBlockCounter counter) {
+  counter.low += BlockBytes;
+  if (counter.low < BlockBytes) ++counter.high;
+  return counter;
+}
+
+}  // namespace
 
 }  // namespace norvane::crypto::blake2b_detail

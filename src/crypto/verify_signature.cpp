@@ -1,8 +1,11 @@
+#include <cstring>
+
 #include "crypto/blake2b.h"
 #include "crypto/double_scalar_mult.h"
 #include "crypto/edwards25519.h"
 #include "crypto/scalar25519.h"
 #include "crypto/signature.h"
+#include "crypto/signature_check.h"
 
 using namespace norvane::crypto;
 
@@ -28,22 +31,31 @@ bool isNeutral(const PointCompleted& completed) {
 
 }  // namespace
 
-bool verifySignature(const uint8_t* signature, const uint8_t* publicKey, const uint8_t* message, uint32_t length) {
-  if (signature == nullptr || publicKey == nullptr || (message == nullptr && length != 0)) return false;
-  const uint8_t* encodedR = signature;
-  const uint8_t* s = signature + PointBytes;
+namespace norvane::crypto {
+
+// h is over R and the key as given, so non-canonical encodings hash as sent.
+SignatureCheck::SignatureCheck(const uint8_t* signature, const uint8_t* publicKey, Blake2bPath path)
+    : hash_(path) {
+  std::memcpy(signature_, signature, SignatureBytes);
+  std::memcpy(publicKey_, publicKey, PublicKeyBytes);
+  hash_.update(signature_, PointBytes);
+  hash_.update(publicKey_, PointBytes);
+}
+
+void SignatureCheck::addMessage(const uint8_t* piece, size_t length) {
+  if (length != 0) hash_.update(piece, length);
+}
+
+bool SignatureCheck::accepts() {
+  const uint8_t* encodedR = signature_;
+  const uint8_t* s = signature_ + PointBytes;
 
   PointExtended a, r;
-  if (!pointDecode(a, publicKey) || !pointDecode(r, encodedR)) return false;
+  if (!pointDecode(a, publicKey_) || !pointDecode(r, encodedR)) return false;
   if (!scalarIsCanonical(s)) return false;
 
-  // h over the bytes as given, so non-canonical encodings hash as sent.
   uint8_t digest[Blake2bDigestBytes];
-  Blake2b hash;
-  hash.update(encodedR, PointBytes);
-  hash.update(publicKey, PointBytes);
-  if (length != 0) hash.update(message, length);
-  hash.finish(digest);
+  hash_.finish(digest);
   uint8_t h[ScalarBytes];
   scalarReduceWide(h, digest);
 
@@ -61,4 +73,13 @@ bool verifySignature(const uint8_t* signature, const uint8_t* publicKey, const u
     pointDouble(step, projective);
   }
   return isNeutral(step);
+}
+
+}  // namespace norvane::crypto
+
+bool verifySignature(const uint8_t* signature, const uint8_t* publicKey, const uint8_t* message, uint32_t length) {
+  if (signature == nullptr || publicKey == nullptr || (message == nullptr && length != 0)) return false;
+  SignatureCheck check(signature, publicKey);
+  check.addMessage(message, length);
+  return check.accepts();
 }

@@ -6,6 +6,7 @@
 
 #include "crypto/builtin_keys.h"
 #include "crypto/signature.h"
+#include "crypto/signature_check.h"
 #include "fetch/cancel_hook.h"
 #include "fetch/fetch.h"
 #include "fetch/release_sources.h"
@@ -22,7 +23,6 @@ namespace {
 constexpr DWORD kTempPathChars = 260;
 constexpr int kGuidChars = 40;
 constexpr DWORD kFinalPathChars = 519;
-constexpr uint32_t kPublicKeyBytes = 32;
 
 constexpr wchar_t kNoPublicKey[] = L"판올림 공개키가 없다. 받지 않는다";
 constexpr wchar_t kBadSignature[] = L"받은 설치기의 서명이 맞지 않는다. 버린다";
@@ -54,21 +54,26 @@ bool writeWholeFile(HANDLE file, const std::vector<uint8_t>& bytes) {
   return true;
 }
 
+enum class ReadBack { Failed, Accepted, Refused };
+
 // What is verified is what was read back through the pinning handle, not
-// what was received.
-bool readBack(HANDLE file, std::vector<uint8_t>& bytes) {
+// what was received. The bytes are hashed slice by slice as they are read, so
+// the file is never held in memory a second time.
+ReadBack readBackAndCheck(HANDLE file, const uint8_t* signature, const uint8_t* publicKey) {
   LARGE_INTEGER size = {};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart < 1 || size.QuadPart > kInstallerLimit) return false;
-  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-  bytes.assign(size_t(size.QuadPart), 0);
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const DWORD want = DWORD(std::min<size_t>(kDiskSliceBytes, bytes.size() - filled));
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 1 || size.QuadPart > kInstallerLimit) return ReadBack::Failed;
+  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return ReadBack::Failed;
+  norvane::crypto::SignatureCheck check(signature, publicKey);
+  std::vector<uint8_t> slice(kDiskSliceBytes);
+  for (uint64_t left = uint64_t(size.QuadPart); left > 0;) {
+    const DWORD want = DWORD(std::min<uint64_t>(kDiskSliceBytes, left));
     DWORD done = 0;
-    if (!ReadFile(file, bytes.data() + filled, want, &done, nullptr) || done == 0) return false;
-    filled += done;
+    if (!ReadFile(file, slice.data(), want, &done, nullptr) || done == 0) return ReadBack::Failed;
+    check.addMessage(slice.data(), done);
+    left -= done;
   }
-  return true;
+  if (isFetchCancelled()) return ReadBack::Failed;
+  return check.accepts() ? ReadBack::Accepted : ReadBack::Refused;
 }
 
 ReleaseVersion fileVersionOf(const std::wstring& path) {
@@ -97,8 +102,8 @@ bool stageVerifiedInstaller(const ReleaseVersion& version, const std::wstring& r
   staged.directory.clear();
   staged.fileHandle = nullptr;
 
-  uint8_t publicKey[kPublicKeyBytes];
-  if (!decodeHexKey(updatePublicKeyHex(), publicKey, kPublicKeyBytes)) {
+  uint8_t publicKey[norvane::crypto::PublicKeyBytes];
+  if (!decodeHexKey(updatePublicKeyHex(), publicKey, norvane::crypto::PublicKeyBytes)) {
     writeLog(kNoPublicKey);
     return false;
   }
@@ -135,17 +140,12 @@ bool stageVerifiedInstaller(const ReleaseVersion& version, const std::wstring& r
     removeStaged(file, path, directory);
     return false;
   }
-  std::vector<uint8_t> onDisk;
-  if (!readBack(file.get(), onDisk) || isFetchCancelled()) {
+  const ReadBack checked = readBackAndCheck(file.get(), signature.data(), publicKey);
+  if (checked != ReadBack::Accepted) {
+    if (checked == ReadBack::Refused) writeLog(kBadSignature);
     removeStaged(file, path, directory);
     return false;
   }
-  if (!verifySignature(signature.data(), publicKey, onDisk.data(), uint32_t(onDisk.size()))) {
-    writeLog(kBadSignature);
-    removeStaged(file, path, directory);
-    return false;
-  }
-  onDisk = {};
   const ReleaseVersion requested{version.major, version.minor, version.patch, 0};
   if (!(fileVersionOf(path) == requested)) {
     writeLog(kWrongVersion);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "crypto/signature.h"
+#include "crypto/signature_check.h"
 #include "vector_file.h"
 
 namespace {
@@ -21,6 +22,16 @@ bool verifyFields(const std::vector<uint8_t>& publicKey, const std::vector<uint8
   return verifySignature(signature.data(), publicKey.data(), message.data(), static_cast<uint32_t>(message.size()));
 }
 
+// The same check fed in uneven pieces, as a file read back slice by slice.
+bool verifyInPieces(const std::vector<uint8_t>& publicKey, const std::vector<uint8_t>& message,
+                    const std::vector<uint8_t>& signature, norvane::crypto::Blake2bPath path) {
+  norvane::crypto::SignatureCheck check(signature.data(), publicKey.data(), path);
+  for (size_t offset = 0, piece = 1; offset < message.size(); offset += piece, piece = piece * 3 + 1) {
+    check.addMessage(message.data() + offset, std::min(piece, message.size() - offset));
+  }
+  return check.accepts();
+}
+
 }  // namespace
 
 TEST(SignatureVectors, EveryCheckVerdictMatchesTheReference) {
@@ -32,6 +43,11 @@ TEST(SignatureVectors, EveryCheckVerdictMatchesTheReference) {
     const bool expected = vector.fields[3] == "1";
     const bool actual = verifyFields(vector.bytes(0), vector.bytes(1), vector.bytes(2));
     EXPECT_EQ(actual, expected) << vector.category << ", line " << vector.lineNumber;
+    for (norvane::crypto::Blake2bPath path : norvane::crypto::Blake2bPaths) {
+      if (!norvane::crypto::isBlake2bPathSupported(path)) continue;
+      EXPECT_EQ(verifyInPieces(vector.bytes(0), vector.bytes(1), vector.bytes(2), path), expected)
+          << "in pieces, " << blake2bPathName(path) << ", line " << vector.lineNumber;
+    }
     if (actual) ++accepted[vector.category];
   }
   // The header's per-category acceptance counts, as a cross-check of the grouping.

@@ -29,7 +29,7 @@ std::string readWholeFile(FILE* file) {
 }  // namespace
 
 bool readVectorFile(const std::string& name, std::vector<VectorLine>& lines, std::string& error) {
-  const std::string path = std::string(NORVANE_SHARED_DIR) + "/testdata/eddsa/" + name;
+  const std::string path = std::string(NORVANE_VECTOR_DIR) + "/" + name;
   std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     error = "cannot open " + path;

@@ -14,7 +14,7 @@ struct VectorLine {
   int lineNumber = 0;
 };
 
-// Reads NORVANE_SHARED_DIR/testdata/eddsa/<name>. Returns false with a reason
+// Reads tests/crypto/vectors/<name>. Returns false with a reason
 // when the file is missing or holds no vectors.
 bool readVectorFile(const std::string& name, std::vector<VectorLine>& lines, std::string& error);
 
