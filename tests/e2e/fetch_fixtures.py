@@ -58,6 +58,14 @@ def publish(out_dir, installer, version=VERSION, padding=0):
     return out_dir
 
 
+def publish_at_most(out_dir, installer, limit):
+    """A release whose larger full installer is within 1 MiB of `limit` bytes:
+    the bundled programs come on top of the image, so they are measured first."""
+    unpadded = os.path.join(publish(out_dir + "-unpadded", installer), "latest", "download")
+    largest = max(os.path.getsize(os.path.join(unpadded, f"Norvane-{w}.exe")) for w in ("x64", "x86"))
+    return publish(out_dir, installer, padding=limit - largest)
+
+
 def signed(path):
     """The bytes of `path` and their signature under the test update key."""
     sig = path + ".sig"
