@@ -3,7 +3,7 @@ import os
 import shutil
 
 from . import config, payload
-from .journey import START_ERROR_TEXT, WineJourney
+from .journey import START_ERROR_TEXT, FromDownloadsWithStandIns, WineJourney
 
 
 class StartRefusal(WineJourney):
@@ -67,6 +67,10 @@ class AcceptedStart(WineJourney):
                                              box_timeout_ms=3000)
         self.assertIsNone(text)
         self.assertEqual(code, 1)
+
+
+class AcceptedStartFromDownloads(FromDownloadsWithStandIns, AcceptedStart):
+    """The same runs beside planted DLLs: none of them is loaded."""
 
 
 class Logging(WineJourney):
