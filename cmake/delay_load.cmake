@@ -10,6 +10,9 @@
 # all the symbols of the toolchain's import library. A new non-KnownDLL
 # dependency goes into the norvane_delay_load call in CMakeLists.txt; the
 # import-table test of the release build fails until it does.
+# The libraries are made in the build tree, which Ninja names relative to the
+# build folder on the link line; GNU ld orders import tables by archive path,
+# so the image does not depend on where the clone lies.
 function(norvane_delay_load)
   foreach(dll IN LISTS ARGN)
     if(MSVC)
