@@ -8,7 +8,7 @@ import struct
 KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll", "msvcrt.dll",
               "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
               "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll"}
-IMPORT_DIRECTORY, RELOCATION_DIRECTORY, DELAY_IMPORT_DIRECTORY = 1, 5, 13
+IMPORT_DIRECTORY, RELOCATION_DIRECTORY = 1, 5
 
 Section = collections.namedtuple("Section", "name rva raw_offset raw_size characteristics")
 
@@ -48,15 +48,7 @@ class PeImage:
         return names
 
     def delay_imports(self):
-        """From the delay-import directory where the linker fills it (MSVC). GNU ld
-        leaves it empty: there the descriptors are found by their shape."""
-        rva, _ = self.directories[DELAY_IMPORT_DIRECTORY]
-        if rva:
-            at, names = self.offset(rva), []
-            while any(struct.unpack_from("<8I", self.data, at)):
-                names.append(self.name_at(struct.unpack_from("<I", self.data, at + 4)[0]))
-                at += 32
-            return names
+        """Found by the descriptors' shape: GNU ld leaves their data directory empty."""
         names = []
         for s in self.sections:
             for at in range(s.raw_offset, s.raw_offset + s.raw_size - 32, 4):
