@@ -17,3 +17,23 @@ endif()
 if(MINGW)
   add_link_options($<$<CONFIG:MinSizeRel,Release>:-s>)
 endif()
+
+# No build path in any object, so two clones of one commit build the same bytes.
+# MSVC: /Brepro also replaces the timestamps; /guard:cf is Control Flow Guard,
+# which mingw-w64 gcc cannot give (docs/releasing.md).
+if(MSVC)
+  add_compile_options(/Brepro /guard:cf)
+elseif(MINGW)
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.)
+endif()
+
+# The downloaded program: ASLR with relocations, NX, terminal-server aware, no
+# PE timestamp. Current linkers default to the first two; stated so that an
+# older one cannot drop them.
+function(norvane_harden_program target)
+  if(MSVC)
+    target_link_options(${target} PRIVATE /DYNAMICBASE /NXCOMPAT /TSAWARE /GUARD:CF /Brepro)
+  elseif(MINGW)
+    target_link_options(${target} PRIVATE -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--no-insert-timestamp)
+  endif()
+endfunction()

@@ -5,6 +5,9 @@
 
 norvane_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
+norvane_release_options=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+  -DNORVANE_BUILD_TESTS=OFF)
+
 norvane_configure() {  # dir, extra cmake arguments...
   local dir="$1"; shift
   [ -f "$norvane_root/$dir/build.ninja" ] && return 0
@@ -49,8 +52,7 @@ norvane_build() {  # dir
 norvane_build_all() {
   norvane_configure build/native -DCMAKE_BUILD_TYPE=Debug -DNORVANE_SANITIZE=ON -DNORVANE_TEST_BUILD=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-  norvane_configure build/release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
-    -DNORVANE_BUILD_TESTS=OFF
+  norvane_configure build/release "${norvane_release_options[@]}"
   norvane_configure build/test -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DNORVANE_TEST_BUILD=ON
   local dir
@@ -63,4 +65,23 @@ norvane_build_all() {
 norvane_configure_fuzz() {
   norvane_configure build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_FUZZ=ON -DNORVANE_BUILD_TESTS=OFF \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+}
+
+# Builds the committed HEAD's release again in a temporary clone (another path,
+# another time) and compares its Norvane.exe byte for byte with build/release.
+# Returns 77 (skipped) when uncommitted changes make build/release not HEAD's.
+norvane_check_reproducible() {
+  if ! git -C "$norvane_root" diff --quiet HEAD --; then
+    echo "uncommitted changes: build/release is not HEAD's, nothing to compare"
+    return 77
+  fi
+  local clone status
+  clone="$(mktemp -d)"
+  git clone -q --no-hardlinks "$norvane_root" "$clone/norvane" &&
+    cmake -S "$clone/norvane" -B "$clone/norvane/build/release" -G Ninja "${norvane_release_options[@]}" >/dev/null &&
+    cmake --build "$clone/norvane/build/release" -j 2 >/dev/null &&
+    cmp "$norvane_root/build/release/Norvane.exe" "$clone/norvane/build/release/Norvane.exe"
+  status=$?
+  rm -rf "$clone"
+  return $status
 }

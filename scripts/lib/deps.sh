@@ -5,7 +5,7 @@ norvane_packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64 xvfb xauth x11-utils fonts-nanum imagemagick
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libsodium-dev pkg-config
-  openssl python3 curl ca-certificates
+  openssl osslsigncode python3 curl ca-certificates
 )
 
 norvane_install_dependencies() {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/dll_search_win.h"
 #include "app/entry_checks.h"
 #include "app/error_box.h"
 #include "app/install_flow.h"
@@ -13,6 +14,7 @@ constexpr int kRejectedStartExitCode = 1;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  restrictDllSearchToSystem32();
   // The payload is checked before the command line, and neither defect says
   // which check failed: the user's remedy is the same fresh download.
   PayloadReader reader;

@@ -2,17 +2,22 @@
 watcher, reading the log."""
 import os
 import re
+import shutil
 import subprocess
 import tempfile
 import unittest
 
 from . import config, payload
+from .pe_image import KNOWN_DLLS, PeImage
 from .wine import Display, Prefix
 
 CAPTION = "Norvane 원격"
 START_ERROR_TEXT = "설치 파일이나 실행 인수를 확인할 수 없습니다. 고객 다운로드 주소에서 다시 받아 주세요."
 LOG_LINE = re.compile(r"^\[(\d\d):(\d\d):(\d\d)\.(\d{3})\] \[(SYS|ADM|USR) (\d+)\] (.*)$")
 MACHINE_LOG = r"C:\ProgramData\Norvane\logs\host.log"
+# DLLs that Windows programs commonly pull in, besides those the program imports.
+COMMONLY_LOADED = ("uxtheme", "secur32", "dnsapi", "iphlpapi", "userenv", "cryptbase", "wintrust", "bcrypt", "ncrypt",
+                   "msasn1", "rsaenh", "winmm", "wtsapi32", "netapi32", "mswsock", "sspicli", "cryptsp", "propsys")
 
 
 class WineJourney(unittest.TestCase):
@@ -85,3 +90,35 @@ class WineJourney(unittest.TestCase):
             self.assertIsNotNone(match, f"malformed log line: {line!r}")
             messages.append(match.group(7))
         return messages
+WINE_OWN_LOADS = ("version", "secur32")
+
+
+class FromDownloadsWithStandIns:
+    """Mixin before a WineJourney: the downloads lie in a "Downloads" folder beside
+    a stand-in for every DLL the program imports (plainly or delayed) and for
+    DLLs that programs commonly pull in, and Wine prefers DLLs found there, as
+    Windows does for every DLL that is not a KnownDLL. After each test no
+    stand-in may have been loaded. Measured Wine artefacts keep some names on
+    Wine's copies: Wine ignores KnownDLLs; its user32 loads version.dll before
+    any of our code runs; its winhttp delay-loads secur32.dll past the default
+    DLL directories (LoadLibraryW in our process honours them). On Windows
+    KnownDLLs and their dependencies come from System32 and the default DLL
+    directories hold for every load; the import-table test checks the rest."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.files = cls.prefix.host_path(r"C:\users\Public\Downloads")
+        os.makedirs(cls.files, exist_ok=True)
+        with open(config.test_exe(), "rb") as f:
+            image = PeImage(f.read())
+        names = {name[:-4] for name in image.imports() + image.delay_imports()} | set(COMMONLY_LOADED)
+        for name in names:
+            shutil.copyfile(config.wine_helper("standin_dll.dll"), os.path.join(cls.files, name + ".dll"))
+        preferred = sorted(name for name in names if name + ".dll" not in KNOWN_DLLS and name not in WINE_OWN_LOADS)
+        cls.prefix.env["WINEDLLOVERRIDES"] += ";" + ",".join(preferred) + "=n,b"
+
+    def tearDown(self):
+        loaded = sorted(name for name in os.listdir(self.files) if name.endswith(".loaded"))
+        super().tearDown()
+        self.assertEqual(loaded, [])

@@ -1,9 +1,11 @@
 """The start-up check of the real Norvane.exe: payload and command line."""
 import os
 import shutil
+import subprocess
 
 from . import config, payload
-from .journey import START_ERROR_TEXT, WineJourney
+from .journey import START_ERROR_TEXT, FromDownloadsWithStandIns, WineJourney
+from tests.server import test_pki
 
 
 class StartRefusal(WineJourney):
@@ -67,6 +69,35 @@ class AcceptedStart(WineJourney):
                                              box_timeout_ms=3000)
         self.assertIsNone(text)
         self.assertEqual(code, 1)
+
+
+class AcceptedStartFromDownloads(FromDownloadsWithStandIns, AcceptedStart):
+    """The same runs beside planted DLLs: none of them is loaded."""
+
+
+class SignedDownload(WineJourney):
+    """A stamped download Authenticode-signed afterwards, with the commands of
+    docs/stamping.md: the certificate table follows the payload."""
+
+    def test_signed_after_stamping_verifies_reads_back_and_starts(self):
+        pki = test_pki.make(os.path.join(config.WORK, "pki"))
+        stamped, signed = os.path.join(self.files, "stamped.exe"), os.path.join(self.files, "signed.exe")
+        for command in ([config.pack(), "stamp", "--download-id", payload.GOOD_ID, "--tenant", "acme-seoul",
+                         config.test_exe(), stamped],
+                        ["osslsigncode", "sign", "-pkcs12", os.path.join(pki, "codesign.pfx"),
+                         "-readpass", os.path.join(pki, "codesign.pass"), "-h", "sha256",
+                         "-n", "Norvane 원격 온라인 설치", "-in", stamped, "-out", signed],
+                        ["osslsigncode", "verify", "-CAfile", os.path.join(pki, "root.pem"), "-in", signed]):
+            result = subprocess.run(command, capture_output=True, text=True, timeout=120)
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        inspected = subprocess.run([config.pack(), "inspect", signed], capture_output=True, text=True, timeout=120)
+        self.assertRegex(inspected.stdout, r'tenant\.slug +0 +\d+ +10 +"acme-seoul"')
+        for name in ("NORVANE_TEST_PRIMARY_URL", "NORVANE_TEST_SECONDARY_URL"):
+            self.prefix.env[name] = "https://127.0.0.1:9/r/latest/download"  # discard port: refused
+        program = self.prefix.start_program(signed)
+        clicked = self.prefix.run(config.wine_helper("window_helper.exe"), ["click", "닫기", "30000"])
+        self.assertEqual(clicked.returncode, 0, "the setup window never offered Close")
+        self.assertEqual(program.wait(30), 1)
 
 
 class Logging(WineJourney):

@@ -6,7 +6,7 @@ import subprocess
 import time
 
 from . import config
-from .journey import WineJourney
+from .journey import FromDownloadsWithStandIns, WineJourney
 from .product import HOST, INSTALL_DIR, SETUP, InstalledProduct
 from .wine import Prefix
 
@@ -60,6 +60,10 @@ class SoundInstall(HandOffJourney):
     def test_background_run_forwards_its_arguments(self):
         self.assertEqual(self.run_download(["--tenant=Acme", "--background"], exit_code=7), 7)
         self.assertHandedOff("--tenant=Acme --background")
+
+
+class SoundInstallFromDownloads(FromDownloadsWithStandIns, HandOffJourney):
+    test_windowed_run_beside_planted_dlls = SoundInstall.test_windowed_run_opens_the_link_and_passes_the_exit_code
 
 
 class DefectiveInstall(HandOffJourney):

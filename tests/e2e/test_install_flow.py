@@ -10,7 +10,7 @@ import threading
 import time
 
 from . import config
-from .journey import WineJourney
+from .journey import FromDownloadsWithStandIns, WineJourney
 from .wine import Prefix
 from tests.server.release_server import ConnectProxy
 
@@ -311,6 +311,11 @@ class FirstInstall(ReleaseJourney):
         self.assertEqual(self.installer_runs(), [])
         self.assertIn("받은 설치기의 서명이 맞지 않는다. 버린다", self.log_messages())
         self.assertEqual(self.staging_folders(), [])
+
+
+class FirstInstallFromDownloads(FromDownloadsWithStandIns, ReleaseJourney):
+    test_first_install_beside_planted_dlls = \
+        FirstInstall.test_first_install_runs_the_verified_installer_and_passes_its_exit_code
 
 
 class FirstInstall32(ReleaseJourney):

@@ -4,6 +4,7 @@ import re
 import unittest
 
 from . import config
+from .pe_image import KNOWN_DLLS, RELOCATION_DIRECTORY, PeImage
 from .wine import Prefix
 
 PRODUCTION_KEYS = (b"2d2b4886f8b60435be8e68a838eac768f14c635cc509df2c12fd119a0a86c031",
@@ -32,6 +33,22 @@ class ReleaseProgram(unittest.TestCase):
         self.assertEqual(int.from_bytes(self.image[optional:optional + 2], "little"), 0x10B)  # PE32
         self.assertEqual(int.from_bytes(self.image[optional + 68:optional + 70], "little"), 2)  # GUI subsystem
         self.assertNotIn(b"TDPAYLD1", self.image[-131072:])
+
+    def test_imports_plainly_only_known_dlls_and_delay_loads_the_rest(self):
+        image = PeImage(self.image)
+        self.assertEqual([name for name in image.imports() if name not in KNOWN_DLLS], [])
+        self.assertIn("winhttp.dll", image.delay_imports())  # proves the reader finds them
+        self.assertEqual([name for name in image.delay_imports() if name in KNOWN_DLLS], [])
+
+    def test_aslr_with_relocations_nx_terminal_server_aware_and_no_writable_code(self):
+        image = PeImage(self.image)
+        dynamic_base, nx_compat, terminal_server_aware = 0x0040, 0x0100, 0x8000
+        for flag in (dynamic_base, nx_compat, terminal_server_aware):
+            self.assertTrue(image.dll_characteristics & flag, hex(flag))
+        self.assertFalse(image.file_characteristics & 0x0001, "relocations stripped")
+        self.assertGreater(image.directories[RELOCATION_DIRECTORY][1], 8)
+        writable_code = [s.name for s in image.sections if s.characteristics & 0xA0000000 == 0xA0000000]
+        self.assertEqual(writable_code, [])
 
     def test_carries_the_production_keys_and_not_the_test_keys(self):
         for key in PRODUCTION_KEYS:

@@ -1,6 +1,8 @@
 """A throw-away certificate authority for the loopback release server, made
 with openssl at test time: root -> intermediate -> leaf for localhost,
-releases.invalid and 127.0.0.1, plus a leaf for another host name and a chain to an unrelated root.
+releases.invalid and 127.0.0.1, plus a leaf for another host name and a chain to an unrelated root;
+and a code-signing certificate under the root (codesign.pfx, its password in
+codesign.pass) for Authenticode-signing stamped downloads.
 
     python3 -m tests.server.test_pki DIR      (prints DIR)
 """
@@ -10,7 +12,7 @@ import sys
 
 LEAF_NAMES = "DNS:localhost,DNS:releases.invalid,IP:127.0.0.1"  # .invalid: reachable only through a test proxy
 FILES = ("leaf.names", "root.der", "root.pem", "chain.pem", "leaf.key", "wronghost-chain.pem", "wronghost.key", "rogue-root.pem",
-         "rogue-chain.pem", "rogue.key")
+         "rogue-chain.pem", "rogue.key", "codesign.pfx", "codesign.pass")
 
 
 def _openssl(*args, cwd):
@@ -33,6 +35,10 @@ extendedKeyUsage=serverAuth
 subjectKeyIdentifier=hash
 authorityKeyIdentifier=keyid:always
 subjectAltName={san}
+"""
+_CODESIGN_EXT = """basicConstraints=critical,CA:FALSE
+keyUsage=critical,digitalSignature
+extendedKeyUsage=codeSigning
 """
 
 
@@ -71,6 +77,10 @@ def make(directory):
     chain("chain.pem", "leaf.pem", "intermediate.pem")
     chain("wronghost-chain.pem", "wronghost.pem", "intermediate.pem")
     chain("rogue-chain.pem", "rogue.pem", "rogue-root.pem")  # the unknown root comes along, as real servers often send it
+    _signed("codesign", "Norvane Test Code Signing", "root", _CODESIGN_EXT, d)
+    _write(os.path.join(d, "codesign.pass"), "throw-away\n")
+    _openssl("pkcs12", "-export", "-out", "codesign.pfx", "-inkey", "codesign.key", "-in", "codesign.pem",
+             "-passout", "file:codesign.pass", cwd=d)
     return directory
 
 
