@@ -16,6 +16,9 @@ bool loadByFullPath = false;
 
 FARPROC WINAPI loadFromSystem32(unsigned notification, PDelayLoadInfo info) {
   if (notification != dliNotePreLoadLibrary || !loadByFullPath) return nullptr;  // the helper loads by name
+  // Common Controls 6 lives in WinSxS, not System32; the manifest's activation
+  // context resolves it by name before any folder is searched.
+  if (lstrcmpiA(info->szDll, "comctl32.dll") == 0) return nullptr;
   wchar_t system[MAX_PATH];
   UINT length = GetSystemDirectoryW(system, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
