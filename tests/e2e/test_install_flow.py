@@ -206,7 +206,7 @@ class FirstInstall(ReleaseJourney):
     def test_first_install_runs_the_verified_installer_and_passes_its_exit_code(self):
         self.prefix.env["NORVANE_FAKE_EXIT"] = "7"
         program = self.prefix.start_program(self.download)
-        self.assertEqual(program.wait(120), 7)
+        self.assertEqual(program.wait(120), 7, self.log_messages())
         self.assertInstallerRanWith("")  # the quoted path and one blank: no arguments of ours
         self.assertEqual(self.staging_folders(), [])
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x64.exe")), 1)
