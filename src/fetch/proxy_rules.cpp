@@ -60,7 +60,7 @@ bool wildcardMatch(const std::wstring& pattern, const std::wstring& text) {
   return p == pattern.size();
 }
 
-// Drops ":port" from a bypass entry; a bare IPv6 address (several colons)
+// Drops ":port" from a host or a bypass entry; a bare IPv6 address (several colons)
 // stays whole, a bracketed one keeps its brackets.
 std::wstring withoutPort(const std::wstring& entry) {
   if (!entry.empty() && entry.front() == L'[') return entry.substr(0, entry.find(L']') + 1);
@@ -104,7 +104,7 @@ std::wstring proxyHostPort(const std::wstring& entry) {
 }
 
 bool isBypassed(const std::wstring& host, const std::wstring& bypassList) {
-  const std::wstring name = lowered(host);
+  const std::wstring name = lowered(withoutPort(host));
   for (const std::wstring& raw : splitOn(bypassList, L";,")) {
     const std::wstring entry = lowered(raw);
     if (entry == kLocalToken) {

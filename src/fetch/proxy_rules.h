@@ -20,9 +20,10 @@ std::wstring httpsProxyOf(const std::wstring& proxyList);
 // the session is opened with and what the log may show.
 std::wstring proxyHostPort(const std::wstring& entry);
 
-// Whether `host` is on the bypass list: entries separated by ';', ',' or
-// blanks, "<local>" for names without a dot, '*' for any run of characters,
-// case-insensitive; a scheme prefix or a port on an entry is ignored.
+// Whether `host` (a URL's host, with or without ":port") is on the bypass
+// list: entries separated by ';', ',' or blanks, "<local>" for names without a
+// dot, '*' for any run of characters, case-insensitive; a scheme prefix or a
+// port on an entry is ignored, and so is the host's port.
 bool isBypassed(const std::wstring& host, const std::wstring& bypassList);
 
 // The proxy ("host:port") through which a transfer of this process last

@@ -1,6 +1,5 @@
 #include "fetch/pinned_trust.h"
 #include "fetch/proxy_rules.h"
-#include "fetch/release_urls.h"
 #include "fetch/transfer.h"
 #include "fetch/transfer_limits.h"
 #include "fetch/user_proxy.h"
@@ -9,13 +8,6 @@
 namespace {
 
 constexpr wchar_t kThroughUserProxy[] = L"사용자 프록시로 다시 묻는다: %s";
-
-// The host alone, for the bypass list: the URL's host and port without the port.
-std::wstring hostNameOf(const std::wstring& url) {
-  const std::wstring authority = hostOfUrl(url);
-  if (!authority.empty() && authority.front() == L'[') return authority.substr(0, authority.find(L']') + 1);
-  return authority.substr(0, authority.find(L':'));
-}
 
 // One transfer in one trust mode: through the proxy that already worked, or
 // directly and, after a failure that a proxy explains, once more through the
@@ -30,7 +22,7 @@ bool transferWithUserProxy(TransferRoute& route, const std::wstring& url, uint32
     return true;
   }
   if (knownProxy || route.answered || !couldProxyExplain(route.exchangeError) || isFetchCancelled()) return false;
-  route.proxy = userProxyFor(url, hostNameOf(url));
+  route.proxy = userProxyFor(url);
   if (route.proxy.empty()) return false;
   writeLog(kThroughUserProxy, route.proxy.c_str());
   if (!transferAlong(route, url, limit, receiveTimeoutMs, body, progress, progressContext, pinnedMode,

@@ -2,6 +2,7 @@
 #include <winhttp.h>
 
 #include "fetch/proxy_rules.h"
+#include "fetch/release_urls.h"
 #include "fetch/transfer_limits.h"
 #include "fetch/user_proxy.h"
 #include "fetch/winhttp_handles.h"
@@ -48,7 +49,7 @@ std::wstring proxyFromScript(const std::wstring& url, const wchar_t* scriptUrl) 
 
 }  // namespace
 
-std::wstring userProxyFor(const std::wstring& url, const std::wstring& host) {
+std::wstring userProxyFor(const std::wstring& url) {
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
   if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return {};
   const GlobalText scriptUrl(config.lpszAutoConfigUrl);
@@ -58,6 +59,6 @@ std::wstring userProxyFor(const std::wstring& url, const std::wstring& host) {
   std::wstring entry;
   if (config.fAutoDetect) entry = proxyFromScript(url, nullptr);
   if (entry.empty() && scriptUrl) entry = proxyFromScript(url, scriptUrl.get());
-  if (entry.empty() && fixed && !isBypassed(host, bypass ? bypass.get() : L"")) entry = httpsProxyOf(fixed.get());
+  if (entry.empty() && fixed && !isBypassed(hostOfUrl(url), bypass ? bypass.get() : L"")) entry = httpsProxyOf(fixed.get());
   return entry.empty() ? std::wstring() : proxyHostPort(entry);
 }

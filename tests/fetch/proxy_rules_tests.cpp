@@ -27,6 +27,8 @@ TEST(ProxyRules, HostAndPortWithoutSchemeCredentialsOrPath) {
 
 TEST(ProxyRules, BypassListWithLocalWildcardsAndPorts) {
   EXPECT_TRUE(isBypassed(L"intranet", L"<local>"));
+  EXPECT_TRUE(isBypassed(L"intranet:8443", L"<local>"));
+  EXPECT_TRUE(isBypassed(L"Releases.Norvane.NET:443", L"*.norvane.net"));
   EXPECT_FALSE(isBypassed(L"releases.norvane.net", L"<local>"));
   EXPECT_TRUE(isBypassed(L"Releases.Norvane.NET", L"*.norvane.net"));
   EXPECT_FALSE(isBypassed(L"norvane.net.evil", L"*.norvane.net"));
