@@ -28,12 +28,15 @@ Blake2b::Blake2b(Blake2bPath path) : compress_(blake2bCompressFor(path)) {
 Blake2b::~Blake2b() { wipeMemory(this, sizeof *this); }
 
 void Blake2b::compressFull(const uint8_t* blocks, size_t blockCount) {
-  Blake2bBlockCounter first{byteCount_[0], byteCount_[1]};
-  first = blake2b_detail::nextBlockCounter(first);
+  // The first block's counter includes the block itself.
+  const Blake2bBlockCounter first = blake2b_detail::nextBlockCounter({byteCount_[0], byteCount_[1]});
   compress_(state_, blocks, blockCount, first, false);
-  const uint64_t added = uint64_t(blockCount) * Blake2bBlockBytes;
-  byteCount_[0] += added;
-  if (byteCount_[0] < added) ++byteCount_[1];
+  countBytes(uint64_t(blockCount) * Blake2bBlockBytes);
+}
+
+void Blake2b::countBytes(uint64_t count) {
+  byteCount_[0] += count;
+  if (byteCount_[0] < count) ++byteCount_[1];
 }
 
 void Blake2b::update(const uint8_t* data, size_t length) {
@@ -61,8 +64,7 @@ void Blake2b::update(const uint8_t* data, size_t length) {
 }
 
 void Blake2b::finish(uint8_t* digest) {
-  byteCount_[0] += bufferUsed_;
-  if (byteCount_[0] < bufferUsed_) ++byteCount_[1];
+  countBytes(bufferUsed_);
   std::memset(buffer_ + bufferUsed_, 0, Blake2bBlockBytes - bufferUsed_);
   compress_(state_, buffer_, 1, Blake2bBlockCounter{byteCount_[0], byteCount_[1]}, true);
   for (int i = 0; i < 8; ++i) store64(digest + 8 * i, state_[i]);

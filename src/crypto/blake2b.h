@@ -44,6 +44,7 @@ class Blake2b {
 
  private:
   void compressFull(const uint8_t* blocks, size_t blockCount);
+  void countBytes(uint64_t count);
 
   Blake2bCompress compress_;
   uint64_t state_[8];
