@@ -128,14 +128,7 @@ std::wstring readValidator(HINTERNET request) {
 }
 
 uint64_t readDeclaredLength(HINTERNET request) {
-  wchar_t text[kContentLengthChars] = {};
-  DWORD bytes = sizeof text;
-  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, text, &bytes,
-                           WINHTTP_NO_HEADER_INDEX)) {
-    return 0;
-  }
-  text[kContentLengthChars - 1] = L'\0';
-  return declaredLengthFromHeader(text);
+  return declaredLengthFromHeader(readHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, kContentLengthChars).c_str());
 }
 
 }  // namespace
