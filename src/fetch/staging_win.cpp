@@ -15,12 +15,12 @@
 #include "fetch/staging_names.h"
 #include "fetch/transfer.h"
 #include "fetch/transfer_limits.h"
+#include "host/locations.h"
 #include "host/log.h"
 #include "host/win32_handles.h"
 
 namespace {
 
-constexpr DWORD kTempPathChars = 260;
 constexpr int kGuidChars = 40;
 constexpr DWORD kFinalPathChars = 519;
 
@@ -30,14 +30,13 @@ constexpr wchar_t kWrongVersion[] = L"받은 설치기의 버전이 요청한 �
 
 // A fresh "Norvane-download-{GUID}" folder in the user's temporary folder.
 bool createStagingDirectory(std::wstring& directory) {
-  wchar_t tempPath[kTempPathChars];
-  const DWORD length = GetTempPathW(kTempPathChars, tempPath);
-  if (length == 0 || length > kTempPathChars) return false;
+  const std::wstring temp = userTempDirectory();
+  if (temp.empty()) return false;
   GUID guid;
   if (FAILED(CoCreateGuid(&guid))) return false;
   wchar_t guidText[kGuidChars];
   if (StringFromGUID2(guid, guidText, kGuidChars) == 0) return false;
-  std::wstring candidate = std::wstring(tempPath, length) + kStagingFolderPrefix + guidText;
+  std::wstring candidate = temp + kStagingFolderPrefix + guidText;
   if (!CreateDirectoryW(candidate.c_str(), nullptr)) return false;
   directory = std::move(candidate);
   return true;

@@ -5,11 +5,10 @@
 #include "fetch/release_urls.h"
 #include "fetch/stale_staging.h"
 #include "fetch/staging_names.h"
+#include "host/locations.h"
 #include "host/win32_handles.h"
 
 namespace {
-
-constexpr DWORD kTempPathChars = 260;
 
 bool isLinkOrWrongKind(DWORD attributes, bool folder) {
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder;
@@ -58,10 +57,8 @@ void removeStagingFolder(const std::wstring& folder) {
 }  // namespace
 
 void removeStaleStagingFolders() {
-  wchar_t tempPath[kTempPathChars];
-  const DWORD length = GetTempPathW(kTempPathChars, tempPath);
-  if (length == 0 || length > kTempPathChars) return;
-  const std::wstring temp(tempPath, length);
+  const std::wstring temp = userTempDirectory();
+  if (temp.empty()) return;
   WIN32_FIND_DATAW found;
   const ScopedFindHandle search(FindFirstFileW((temp + kStagingFolderPrefix + L"*").c_str(), &found));
   if (!search) return;

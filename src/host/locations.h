@@ -20,11 +20,14 @@ inline constexpr size_t kProductFileCount = sizeof ProductFileTable / sizeof Pro
 
 inline constexpr size_t kShellPathChars = 260;
 inline constexpr size_t kModulePathChars = 520;
+inline constexpr size_t kTempPathChars = 260;
 
 std::wstring installDirectory();
 std::wstring installedFilePath(const std::wstring& name);
 std::wstring machineDataRoot();
 std::wstring userDataRoot();
 std::wstring ownModulePath();
+// The user's temporary folder, ending in a backslash.
+std::wstring userTempDirectory();
 std::wstring parentDirectory(const std::wstring& path);
 void applyFileAcl(const std::wstring& path, const wchar_t* sddl);

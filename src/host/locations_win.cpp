@@ -48,6 +48,13 @@ std::wstring machineDataRoot() { return createdDataRoot(CSIDL_COMMON_APPDATA); }
 
 std::wstring userDataRoot() { return createdDataRoot(CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE); }
 
+std::wstring userTempDirectory() {
+  wchar_t buffer[kTempPathChars] = {};
+  const DWORD length = GetTempPathW(kTempPathChars, buffer);
+  if (length == 0 || length > kTempPathChars) return {};
+  return std::wstring(buffer, length);
+}
+
 std::wstring ownModulePath() {
   wchar_t buffer[kModulePathChars] = {};
   const DWORD length = GetModuleFileNameW(nullptr, buffer, kModulePathChars);
