@@ -18,10 +18,11 @@ class PeImage:
         self.data = data
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         assert data[pe:pe + 4] == b"PE\0\0"
-        count, optional_size, self.file_characteristics = struct.unpack_from("<2xH12xHH", data, pe + 4)
+        self.machine, count, optional_size, self.file_characteristics = struct.unpack_from("<HH12xHH", data, pe + 4)
         optional = pe + 24
-        self.dll_characteristics, directories = struct.unpack_from("<H", data, optional + 70)[0], \
-            struct.unpack_from("<I", data, optional + 92)[0]
+        self.magic = struct.unpack_from("<H", data, optional)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
+        directories = struct.unpack_from("<I", data, optional + 92)[0]
         self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(directories)]
         self.sections = []
         for i in range(count):

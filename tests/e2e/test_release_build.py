@@ -26,12 +26,10 @@ class ReleaseProgram(unittest.TestCase):
             cls.test_image = f.read()
 
     def test_is_a_32_bit_gui_image_with_no_payload(self):
-        pe = int.from_bytes(self.image[0x3C:0x40], "little")
-        self.assertEqual(self.image[pe:pe + 4], b"PE\0\0")
-        self.assertEqual(int.from_bytes(self.image[pe + 4:pe + 6], "little"), 0x14C)  # i386
-        optional = pe + 24
-        self.assertEqual(int.from_bytes(self.image[optional:optional + 2], "little"), 0x10B)  # PE32
-        self.assertEqual(int.from_bytes(self.image[optional + 68:optional + 70], "little"), 2)  # GUI subsystem
+        image = PeImage(self.image)  # checks the "PE\0\0" signature
+        self.assertEqual(image.machine, 0x14C)  # i386
+        self.assertEqual(image.magic, 0x10B)  # PE32
+        self.assertEqual(image.subsystem, 2)  # GUI subsystem
         self.assertNotIn(b"TDPAYLD1", self.image[-131072:])
 
     def test_imports_plainly_only_known_dlls_and_delay_loads_the_rest(self):
