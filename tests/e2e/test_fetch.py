@@ -378,7 +378,7 @@ class FetchProductionBuild(unittest.TestCase):
             return f.read()
 
     def roots(self):
-        folder = os.path.join(os.path.dirname(config.ROOT), "shared", "pinned-roots")
+        folder = os.path.join(config.ROOT, "pinned-roots")
         names = sorted(n for n in os.listdir(folder) if n.endswith(".der"))
         self.assertEqual(len(names), 6)
         return [self.read(os.path.join(folder, n)) for n in names]
