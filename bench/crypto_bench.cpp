@@ -88,14 +88,14 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> shortMessage = patternBytes(kShortMessageBytes);
   const std::vector<uint8_t> largeMessage = patternBytes(kLargeMessageBytes);
 
-  uint8_t seed[norvane::signing::SeedBytes];
+  uint8_t seed[kSeedBytes];
   for (uint32_t i = 0; i < sizeof seed; ++i) seed[i] = static_cast<uint8_t>(i * 7 + 1);
-  uint8_t publicKey[norvane::signing::PublicKeyBytes];
-  uint8_t shortSignature[norvane::signing::SignatureBytes];
-  uint8_t largeSignature[norvane::signing::SignatureBytes];
-  norvane::signing::derivePublicKey(publicKey, seed);
-  norvane::signing::signMessage(shortSignature, seed, shortMessage.data(), shortMessage.size());
-  norvane::signing::signMessage(largeSignature, seed, largeMessage.data(), largeMessage.size());
+  uint8_t publicKey[kPublicKeyBytes];
+  uint8_t shortSignature[kSignatureBytes];
+  uint8_t largeSignature[kSignatureBytes];
+  derivePublicKey(publicKey, seed);
+  signMessage(shortSignature, seed, shortMessage.data(), shortMessage.size());
+  signMessage(largeSignature, seed, largeMessage.data(), largeMessage.size());
 
   uint8_t sodiumPublic[crypto_sign_PUBLICKEYBYTES], sodiumSecret[crypto_sign_SECRETKEYBYTES];
   uint8_t sodiumSignature[crypto_sign_BYTES];
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   const std::vector<double> best = bestSecondsPerCall({
       [&] { allValid &= verifySignature(shortSignature, publicKey, shortMessage.data(), kShortMessageBytes); },
       [&] { allValid &= verifySignature(largeSignature, publicKey, largeMessage.data(), kLargeMessageBytes); },
-      [&] { norvane::crypto::blake2b512(largeMessage.data(), largeMessage.size(), digest); },
+      [&] { blake2b512(largeMessage.data(), largeMessage.size(), digest); },
       [&] { crypto_generichash(digest, sizeof digest, largeMessage.data(), largeMessage.size(), nullptr, 0); },
       [&] {
         allValid &= crypto_sign_verify_detached(sodiumSignature, shortMessage.data(), shortMessage.size(),

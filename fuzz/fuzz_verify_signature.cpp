@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const bool accepted = verifySignature(signature.data(), publicKey.data(), message.empty() ? nullptr : message.data(),
                                         static_cast<uint32_t>(message.size()));
-  if (accepted && !norvane::crypto::scalarIsCanonical(signature.data() + 32)) std::abort();
+  if (accepted && !scalarIsCanonical(signature.data() + 32)) std::abort();
   return 0;
 }

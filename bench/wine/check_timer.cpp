@@ -19,8 +19,6 @@ constexpr size_t kMessageBytes = 64u << 20;  // the largest installer
 constexpr size_t kSliceBytes = 1u << 20;     // as the staged file is read back
 constexpr int kDefaultRounds = 7;
 
-using norvane::crypto::Blake2bPath;
-
 long long nowMicroseconds() {
   LARGE_INTEGER frequency, now;
   QueryPerformanceFrequency(&frequency);
@@ -43,7 +41,7 @@ void fillCheckInputs(uint8_t* signature, uint8_t* publicKey) {
 long long timeCheck(Blake2bPath path, const std::vector<uint8_t>& message, const uint8_t* signature,
                     const uint8_t* publicKey, bool& accepted) {
   const long long start = nowMicroseconds();
-  norvane::crypto::SignatureCheck check(signature, publicKey, path);
+  SignatureCheck check(signature, publicKey, path);
   for (size_t offset = 0; offset < message.size(); offset += kSliceBytes) {
     check.addMessage(message.data() + offset, std::min(kSliceBytes, message.size() - offset));
   }
@@ -65,8 +63,8 @@ int wmain(int argc, wchar_t** argv) {
   fillCheckInputs(signature, publicKey);
 
   std::vector<Blake2bPath> paths;
-  for (Blake2bPath path : norvane::crypto::Blake2bPaths) {
-    if (norvane::crypto::isBlake2bPathSupported(path)) paths.push_back(path);
+  for (Blake2bPath path : kBlake2bPaths) {
+    if (isBlake2bPathSupported(path)) paths.push_back(path);
   }
   std::vector<long long> best(paths.size(), -1);
   for (int round = 0; round < rounds; ++round) {
@@ -78,6 +76,6 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   for (size_t i = 0; i < paths.size(); ++i) std::printf("check-us %s %lld\n", blake2bPathName(paths[i]), best[i]);
-  std::printf("chosen %s\n", blake2bPathName(norvane::crypto::bestBlake2bPath()));
+  std::printf("chosen %s\n", blake2bPathName(bestBlake2bPath()));
   return 0;
 }

@@ -3,17 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace norvane::crypto {
-
 // Unkeyed BLAKE2b with a 64-byte digest (RFC 7693). Incremental, so a caller
 // can hash R || A || message without copying the message.
-constexpr uint32_t Blake2bBlockBytes = 128;
-constexpr uint32_t Blake2bDigestBytes = 64;
+inline constexpr uint32_t kBlake2bBlockBytes = 128;
+inline constexpr uint32_t kBlake2bDigestBytes = 64;
 
 // The forms of the compression function, slowest first. The portable one runs
 // everywhere; the others on x86 processors that have the instructions.
 enum class Blake2bPath { Portable, Sse2, Ssse3, Avx2 };
-constexpr Blake2bPath Blake2bPaths[] = {Blake2bPath::Portable, Blake2bPath::Sse2, Blake2bPath::Ssse3,
+inline constexpr Blake2bPath kBlake2bPaths[] = {Blake2bPath::Portable, Blake2bPath::Sse2, Blake2bPath::Ssse3,
                                         Blake2bPath::Avx2};
 
 bool isBlake2bPathSupported(Blake2bPath path);
@@ -40,7 +38,7 @@ class Blake2b {
   Blake2b& operator=(const Blake2b&) = delete;
 
   void update(const uint8_t* data, size_t length);
-  void finish(uint8_t* digest /* Blake2bDigestBytes */);
+  void finish(uint8_t* digest /* kBlake2bDigestBytes */);
 
  private:
   void compressFull(const uint8_t* blocks, size_t blockCount);
@@ -49,10 +47,8 @@ class Blake2b {
   Blake2bCompress compress_;
   uint64_t state_[8];
   uint64_t byteCount_[2];
-  uint8_t buffer_[Blake2bBlockBytes];
+  uint8_t buffer_[kBlake2bBlockBytes];
   uint32_t bufferUsed_ = 0;
 };
 
-void blake2b512(const uint8_t* data, size_t length, uint8_t* digest /* Blake2bDigestBytes */);
-
-}  // namespace norvane::crypto
+void blake2b512(const uint8_t* data, size_t length, uint8_t* digest /* kBlake2bDigestBytes */);

@@ -8,8 +8,6 @@
 
 #include "crypto/blake2b.h"
 
-namespace norvane::crypto {
-
 void blake2bCompressPortable(uint64_t state[8], const uint8_t* blocks, size_t blockCount,
                              Blake2bBlockCounter firstCounter, bool lastBlock);
 #if NORVANE_BLAKE2B_SIMD
@@ -23,5 +21,3 @@ void blake2bCompressAvx2(uint64_t state[8], const uint8_t* blocks, size_t blockC
 
 // The form of path; the portable one when this processor cannot run it.
 Blake2bCompress blake2bCompressFor(Blake2bPath path);
-
-}  // namespace norvane::crypto

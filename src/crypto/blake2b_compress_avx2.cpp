@@ -6,7 +6,6 @@
 
 #include "crypto/blake2b_constants.h"
 
-namespace norvane::crypto {
 namespace {
 
 using namespace blake2b_detail;
@@ -53,7 +52,7 @@ inline void mix(AvxRows& r, __m256i x, __m256i y) {
 
 template <size_t round>
 inline void avxRound(AvxRows& r, const uint8_t* block) {
-  constexpr const uint8_t* s = Sigma[round];
+  constexpr const uint8_t* s = kSigma[round];
   mix(r, wordQuad<s[0], s[2], s[4], s[6]>(block), wordQuad<s[1], s[3], s[5], s[7]>(block));
   // Rows b, c, d turn by one, two and three words: the columns become the diagonals.
   r.b = _mm256_permute4x64_epi64(r.b, _MM_SHUFFLE(0, 3, 2, 1));
@@ -74,15 +73,15 @@ inline void avxRounds(AvxRows& r, const uint8_t* block, std::index_sequence<roun
 
 void blake2bCompressAvx2(uint64_t state[8], const uint8_t* blocks, size_t blockCount, Blake2bBlockCounter counter,
                          bool lastBlock) {
-  const auto* iv = reinterpret_cast<const __m256i*>(InitialVector);
+  const auto* iv = reinterpret_cast<const __m256i*>(kInitialVector);
   auto* h = reinterpret_cast<__m256i*>(state);
   __m256i h0 = _mm256_loadu_si256(h), h1 = _mm256_loadu_si256(h + 1);
   const int flag = lastBlock ? -1 : 0;
-  for (size_t i = 0; i < blockCount; ++i, blocks += BlockBytes) {
+  for (size_t i = 0; i < blockCount; ++i, blocks += kBlockBytes) {
     const __m256i tail = _mm256_setr_epi32(int(counter.low), int(counter.low >> 32), int(counter.high),
                                            int(counter.high >> 32), flag, flag, 0, 0);
     AvxRows r{h0, h1, _mm256_loadu_si256(iv), _mm256_xor_si256(_mm256_loadu_si256(iv + 1), tail)};
-    avxRounds(r, blocks, std::make_index_sequence<RoundCount>{});
+    avxRounds(r, blocks, std::make_index_sequence<kRoundCount>{});
     h0 = _mm256_xor_si256(h0, _mm256_xor_si256(r.a, r.c));
     h1 = _mm256_xor_si256(h1, _mm256_xor_si256(r.b, r.d));
     counter = nextBlockCounter(counter);
@@ -90,5 +89,3 @@ void blake2bCompressAvx2(uint64_t state[8], const uint8_t* blocks, size_t blockC
   _mm256_storeu_si256(h, h0);
   _mm256_storeu_si256(h + 1, h1);
 }
-
-}  // namespace norvane::crypto

@@ -3,7 +3,6 @@
 #include "crypto/blake2b_compress.h"
 #include "crypto/blake2b_constants.h"
 
-namespace norvane::crypto {
 namespace {
 
 using namespace blake2b_detail;
@@ -24,7 +23,7 @@ inline void mix(uint64_t* v, uint64_t x, uint64_t y) {
 
 template <size_t round>
 inline void mixRound(uint64_t* v, const uint64_t* m) {
-  constexpr const uint8_t* s = Sigma[round];
+  constexpr const uint8_t* s = kSigma[round];
   mix<0, 4, 8, 12>(v, m[s[0]], m[s[1]]);
   mix<1, 5, 9, 13>(v, m[s[2]], m[s[3]]);
   mix<2, 6, 10, 14>(v, m[s[4]], m[s[5]]);
@@ -46,7 +45,7 @@ void compressOne(uint64_t state[8], const uint8_t* block, Blake2bBlockCounter co
   uint64_t v[16];
   for (int i = 0; i < 8; ++i) {
     v[i] = state[i];
-    v[i + 8] = InitialVector[i];
+    v[i + 8] = kInitialVector[i];
   }
   v[12] ^= counter.low;
   v[13] ^= counter.high;
@@ -55,7 +54,7 @@ void compressOne(uint64_t state[8], const uint8_t* block, Blake2bBlockCounter co
   // Rounds are expanded at compile time so every message index is a
   // constant and the working vector can live in registers.
   [&]<size_t... round>(std::index_sequence<round...>) { (mixRound<round>(v, m), ...); }
-  (std::make_index_sequence<RoundCount>{});
+  (std::make_index_sequence<kRoundCount>{});
 
   for (int i = 0; i < 8; ++i) state[i] ^= v[i] ^ v[i + 8];
 }
@@ -64,10 +63,8 @@ void compressOne(uint64_t state[8], const uint8_t* block, Blake2bBlockCounter co
 
 void blake2bCompressPortable(uint64_t state[8], const uint8_t* blocks, size_t blockCount,
                              Blake2bBlockCounter counter, bool lastBlock) {
-  for (size_t i = 0; i < blockCount; ++i, blocks += BlockBytes) {
+  for (size_t i = 0; i < blockCount; ++i, blocks += kBlockBytes) {
     compressOne(state, blocks, counter, lastBlock);
     counter = nextBlockCounter(counter);
   }
 }
-
-}  // namespace norvane::crypto

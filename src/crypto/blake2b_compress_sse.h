@@ -11,7 +11,7 @@
 
 #include "crypto/blake2b_constants.h"
 
-namespace norvane::crypto::blake2b_detail {
+namespace blake2b_detail {
 // Internal linkage on purpose: each including file is built for its own
 // instruction set (see blake2b_constants.h).
 namespace {
@@ -69,7 +69,7 @@ inline void undiagonalize(SseRows& r) {
 
 template <class Ops, size_t round>
 inline void sseRound(SseRows& r, const uint8_t* block) {
-  constexpr const uint8_t* s = Sigma[round];
+  constexpr const uint8_t* s = kSigma[round];
   mixHalf<Ops>(r.a0, r.b0, r.c0, r.d0, wordPair<s[0], s[2]>(block), wordPair<s[1], s[3]>(block));
   mixHalf<Ops>(r.a1, r.b1, r.c1, r.d1, wordPair<s[4], s[6]>(block), wordPair<s[5], s[7]>(block));
   diagonalize<Ops>(r);
@@ -86,17 +86,17 @@ inline void sseRounds(SseRows& r, const uint8_t* block, std::index_sequence<roun
 template <class Ops>
 inline void sseCompress(uint64_t state[8], const uint8_t* blocks, size_t blockCount, Blake2bBlockCounter counter,
                         bool lastBlock) {
-  const auto* iv = reinterpret_cast<const __m128i*>(InitialVector);
+  const auto* iv = reinterpret_cast<const __m128i*>(kInitialVector);
   auto* h = reinterpret_cast<__m128i*>(state);
   __m128i h0 = _mm_loadu_si128(h), h1 = _mm_loadu_si128(h + 1);
   __m128i h2 = _mm_loadu_si128(h + 2), h3 = _mm_loadu_si128(h + 3);
   const __m128i flags = lastBlock ? _mm_set_epi32(0, 0, -1, -1) : _mm_setzero_si128();
-  for (size_t i = 0; i < blockCount; ++i, blocks += BlockBytes) {
+  for (size_t i = 0; i < blockCount; ++i, blocks += kBlockBytes) {
     const __m128i count = _mm_set_epi32(int(counter.high >> 32), int(counter.high), int(counter.low >> 32),
                                         int(counter.low));
     SseRows r{h0, h1, h2, h3, _mm_loadu_si128(iv), _mm_loadu_si128(iv + 1),
               _mm_xor_si128(_mm_loadu_si128(iv + 2), count), _mm_xor_si128(_mm_loadu_si128(iv + 3), flags)};
-    sseRounds<Ops>(r, blocks, std::make_index_sequence<RoundCount>{});
+    sseRounds<Ops>(r, blocks, std::make_index_sequence<kRoundCount>{});
     h0 = _mm_xor_si128(h0, _mm_xor_si128(r.a0, r.c0));
     h1 = _mm_xor_si128(h1, _mm_xor_si128(r.a1, r.c1));
     h2 = _mm_xor_si128(h2, _mm_xor_si128(r.b0, r.d0));
@@ -110,4 +110,4 @@ inline void sseCompress(uint64_t state[8], const uint8_t* blocks, size_t blockCo
 }
 
 }  // namespace
-}  // namespace norvane::crypto::blake2b_detail
+}  // namespace blake2b_detail

@@ -1,7 +1,6 @@
 // BLAKE2b compression with SSE2 only: rotations by shifts and word shuffles.
 #include "crypto/blake2b_compress_sse.h"
 
-namespace norvane::crypto {
 namespace {
 
 using namespace blake2b_detail;
@@ -24,5 +23,3 @@ void blake2bCompressSse2(uint64_t state[8], const uint8_t* blocks, size_t blockC
                          bool lastBlock) {
   sseCompress<Sse2Ops>(state, blocks, blockCount, counter, lastBlock);
 }
-
-}  // namespace norvane::crypto

@@ -4,7 +4,6 @@
 
 #include "crypto/blake2b_compress_sse.h"
 
-namespace norvane::crypto {
 namespace {
 
 using namespace blake2b_detail;
@@ -27,5 +26,3 @@ void blake2bCompressSsse3(uint64_t state[8], const uint8_t* blocks, size_t block
                           bool lastBlock) {
   sseCompress<Ssse3Ops>(state, blocks, blockCount, counter, lastBlock);
 }
-
-}  // namespace norvane::crypto

@@ -8,18 +8,18 @@
 
 #include "crypto/blake2b_compress.h"
 
-namespace norvane::crypto::blake2b_detail {
+namespace blake2b_detail {
 
-constexpr size_t RoundCount = 12;
-constexpr size_t BlockBytes = Blake2bBlockBytes;
+inline constexpr size_t kRoundCount = 12;
+inline constexpr size_t kBlockBytes = kBlake2bBlockBytes;
 
-constexpr uint64_t InitialVector[8] = {
+inline constexpr uint64_t kInitialVector[8] = {
     0x6a09e667f3bcc908ULL, 0xbb67ae8584caa73bULL, 0x3c6ef372fe94f82bULL, 0xa54ff53a5f1d36f1ULL,
     0x510e527fade682d1ULL, 0x9b05688c2b3e6c1fULL, 0x1f83d9abfb41bd6bULL, 0x5be0cd19137e2179ULL,
 };
 
 // Message word order per round; rounds 10 and 11 repeat rounds 0 and 1.
-constexpr uint8_t Sigma[RoundCount][16] = {
+inline constexpr uint8_t kSigma[kRoundCount][16] = {
     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {14, 10, 4, 8, 9, 15, 13, 6, 1, 12, 0, 2, 11, 7, 5, 3},
     {11, 8, 12, 0, 5, 2, 15, 13, 10, 14, 3, 6, 7, 1, 9, 4}, {7, 9, 3, 1, 13, 12, 11, 14, 2, 6, 5, 10, 4, 0, 15, 8},
     {9, 0, 5, 7, 2, 4, 10, 15, 14, 1, 11, 12, 6, 8, 3, 13}, {2, 12, 6, 10, 0, 11, 8, 3, 4, 13, 7, 5, 15, 14, 1, 9},
@@ -41,11 +41,11 @@ inline uint64_t load64(const uint8_t* p) {
 }
 
 inline Blake2bBlockCounter nextBlockCounter(Blake2bBlockCounter counter) {
-  counter.low += BlockBytes;
-  if (counter.low < BlockBytes) ++counter.high;
+  counter.low += kBlockBytes;
+  if (counter.low < kBlockBytes) ++counter.high;
   return counter;
 }
 
 }  // namespace
 
-}  // namespace norvane::crypto::blake2b_detail
+}  // namespace blake2b_detail

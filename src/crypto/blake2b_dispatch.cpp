@@ -11,7 +11,6 @@
 #endif
 #endif
 
-namespace norvane::crypto {
 namespace {
 
 struct ProcessorFeatures {
@@ -19,12 +18,12 @@ struct ProcessorFeatures {
 };
 
 #if NORVANE_BLAKE2B_SIMD
-constexpr uint32_t Leaf1EdxSse2 = 1u << 26;
-constexpr uint32_t Leaf1EcxSsse3 = 1u << 9;
-constexpr uint32_t Leaf1EcxOsXsave = 1u << 27;
-constexpr uint32_t Leaf1EcxAvx = 1u << 28;
-constexpr uint32_t Leaf7EbxAvx2 = 1u << 5;
-constexpr uint64_t XcrSseAndAvxState = 0x6;  // the system saves XMM and YMM registers
+constexpr uint32_t kLeaf1EdxSse2 = 1u << 26;
+constexpr uint32_t kLeaf1EcxSsse3 = 1u << 9;
+constexpr uint32_t kLeaf1EcxOsXsave = 1u << 27;
+constexpr uint32_t kLeaf1EcxAvx = 1u << 28;
+constexpr uint32_t kLeaf7EbxAvx2 = 1u << 5;
+constexpr uint64_t kXcrSseAndAvxState = 0x6;  // the system saves XMM and YMM registers
 
 void cpuid(uint32_t leaf, uint32_t out[4]) {
 #if defined(_MSC_VER)
@@ -54,14 +53,14 @@ ProcessorFeatures askProcessor() {
   const uint32_t highestLeaf = r[0];
   if (highestLeaf < 1) return features;
   cpuid(1, r);
-  features.sse2 = (r[3] & Leaf1EdxSse2) != 0;
-  features.ssse3 = features.sse2 && (r[2] & Leaf1EcxSsse3) != 0;
+  features.sse2 = (r[3] & kLeaf1EdxSse2) != 0;
+  features.ssse3 = features.sse2 && (r[2] & kLeaf1EcxSsse3) != 0;
   // AVX2 needs the processor's flag and a system that saves the YMM registers.
-  const bool avxState = (r[2] & Leaf1EcxOsXsave) && (r[2] & Leaf1EcxAvx) &&
-                        (extendedControlRegister0() & XcrSseAndAvxState) == XcrSseAndAvxState;
+  const bool avxState = (r[2] & kLeaf1EcxOsXsave) && (r[2] & kLeaf1EcxAvx) &&
+                        (extendedControlRegister0() & kXcrSseAndAvxState) == kXcrSseAndAvxState;
   if (avxState && highestLeaf >= 7) {
     cpuid(7, r);
-    features.avx2 = features.ssse3 && (r[1] & Leaf7EbxAvx2) != 0;
+    features.avx2 = features.ssse3 && (r[1] & kLeaf7EbxAvx2) != 0;
   }
   return features;
 }
@@ -90,7 +89,7 @@ bool isBlake2bPathSupported(Blake2bPath path) {
 Blake2bPath bestBlake2bPath() {
   static const Blake2bPath best = [] {
     Blake2bPath fastest = Blake2bPath::Portable;
-    for (Blake2bPath path : Blake2bPaths) {
+    for (Blake2bPath path : kBlake2bPaths) {
       if (isBlake2bPathSupported(path)) fastest = path;
     }
     return fastest;
@@ -123,5 +122,3 @@ Blake2bCompress blake2bCompressFor(Blake2bPath path) {
 #endif
   return blake2bCompressPortable;
 }
-
-}  // namespace norvane::crypto

@@ -2,15 +2,14 @@
 
 #include "crypto/edwards25519_constants.h"
 
-namespace norvane::crypto {
 namespace {
 
-constexpr int PointWindow = 5;  // runtime table of 8 odd multiples of P
-constexpr int BaseWindow = 8;   // constant table of 64 odd multiples of B
-constexpr int PointTableSize = 1 << (PointWindow - 2);
-static_assert(BaseTableSize == 1 << (BaseWindow - 2));
+constexpr int kPointWindow = 5;  // runtime table of 8 odd multiples of P
+constexpr int kBaseWindow = 8;   // constant table of 64 odd multiples of B
+constexpr int kPointTableSize = 1 << (kPointWindow - 2);
+static_assert(kBaseTableSize == 1 << (kBaseWindow - 2));
 
-void buildOddMultiples(PointCached table[PointTableSize], const PointExtended& p) {
+void buildOddMultiples(PointCached table[kPointTableSize], const PointExtended& p) {
   PointProjective projective;
   toProjective(projective, p);
   PointCompleted completed;
@@ -20,7 +19,7 @@ void buildOddMultiples(PointCached table[PointTableSize], const PointExtended& p
 
   PointExtended current = p;
   toCached(table[0], current);
-  for (int i = 1; i < PointTableSize; ++i) {
+  for (int i = 1; i < kPointTableSize; ++i) {
     pointAdd(completed, twice, table[i - 1]);
     toExtended(current, completed);
     toCached(table[i], current);
@@ -64,10 +63,10 @@ void slidingWindowDigits(int8_t digits[256], const uint8_t* scalar, int width) {
 void doubleScalarMultVartime(PointExtended& r, const uint8_t* a, const PointExtended& p, const uint8_t* b) {
   int8_t aDigits[256];
   int8_t bDigits[256];
-  slidingWindowDigits(aDigits, a, PointWindow);
-  slidingWindowDigits(bDigits, b, BaseWindow);
+  slidingWindowDigits(aDigits, a, kPointWindow);
+  slidingWindowDigits(bDigits, b, kBaseWindow);
 
-  PointCached pointTable[PointTableSize];
+  PointCached pointTable[kPointTableSize];
   buildOddMultiples(pointTable, p);
 
   int top = 255;
@@ -89,14 +88,12 @@ void doubleScalarMultVartime(PointExtended& r, const uint8_t* a, const PointExte
     }
     if (bDigits[i] > 0) {
       toExtended(r, step);
-      pointAdd(step, r, BaseOddMultiples[bDigits[i] / 2]);
+      pointAdd(step, r, kBaseOddMultiples[bDigits[i] / 2]);
     } else if (bDigits[i] < 0) {
       toExtended(r, step);
-      pointSub(step, r, BaseOddMultiples[-bDigits[i] / 2]);
+      pointSub(step, r, kBaseOddMultiples[-bDigits[i] / 2]);
     }
     if (i > 0) toProjective(accumulator, step);
   }
   toExtended(r, step);
 }
-
-}  // namespace norvane::crypto

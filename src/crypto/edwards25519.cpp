@@ -2,8 +2,6 @@
 
 #include "crypto/edwards25519_constants.h"
 
-namespace norvane::crypto {
-
 PointExtended pointNeutral() {
   PointExtended r;
   r.x = feZero();
@@ -45,7 +43,7 @@ void toCached(PointCached& r, const PointExtended& p) {
   feAdd(r.yPlusX, p.y, p.x);
   feSub(r.yMinusX, p.y, p.x);
   r.z = p.z;
-  feMul(r.t2d, p.t, EdwardsD2);
+  feMul(r.t2d, p.t, kEdwardsD2);
 }
 
 // Doubling for a = -1 (Hisil-Wong-Carter-Dawson). With A = X^2, B = Y^2,
@@ -129,7 +127,7 @@ bool pointDecode(PointExtended& r, const uint8_t* bytes) {
   FieldElement y2, u, v;
   feSquare(y2, y);
   feSub(u, y2, one);
-  feMul(v, y2, EdwardsD);
+  feMul(v, y2, kEdwardsD);
   feAdd(v, v, one);
 
   FieldElement v3, v7, x;
@@ -149,7 +147,7 @@ bool pointDecode(PointExtended& r, const uint8_t* bytes) {
     FieldElement negU;
     feNeg(negU, u);
     if (!feEqual(check, negU)) return false;
-    feMul(x, x, SqrtMinusOne);
+    feMul(x, x, kSqrtMinusOne);
   }
   // For x = 0 the sign bit cannot be honoured; such encodings still decode.
   if (feIsNegative(x) != xNegative) feNeg(x, x);
@@ -171,5 +169,3 @@ void pointEncode(uint8_t* bytes, const PointExtended& p) {
 }
 
 bool pointIsNeutral(const PointExtended& p) { return feIsZero(p.x) && feEqual(p.y, p.z); }
-
-}  // namespace norvane::crypto

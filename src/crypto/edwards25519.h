@@ -9,10 +9,8 @@
 
 #include "crypto/field25519.h"
 
-namespace norvane::crypto {
-
-constexpr uint32_t PointBytes = 32;
-constexpr int BaseTableSize = 64;  // odd multiples of B for an 8-bit signed window
+inline constexpr uint32_t kPointBytes = 32;
+inline constexpr int kBaseTableSize = 64;  // odd multiples of B for an 8-bit signed window
 
 // Extended coordinates: x = X/Z, y = Y/Z, x*y = T/Z.
 struct PointExtended {
@@ -65,5 +63,3 @@ bool pointDecode(PointExtended& r, const uint8_t* bytes);
 void pointEncode(uint8_t* bytes, const PointExtended& p);
 
 bool pointIsNeutral(const PointExtended& p);
-
-}  // namespace norvane::crypto

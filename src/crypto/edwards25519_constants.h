@@ -6,15 +6,13 @@
 
 #include "crypto/edwards25519.h"
 
-namespace norvane::crypto {
-
 #if defined(__SIZEOF_INT128__) && !defined(NORVANE_CRYPTO_PORTABLE)
-constexpr FieldElement EdwardsD = {{0x34dca135978a3ULL, 0x1a8283b156ebdULL, 0x5e7a26001c029ULL, 0x739c663a03cbbULL, 0x52036cee2b6ffULL}};
-constexpr FieldElement EdwardsD2 = {{0x69b9426b2f159ULL, 0x35050762add7aULL, 0x3cf44c0038052ULL, 0x6738cc7407977ULL, 0x2406d9dc56dffULL}};
-constexpr FieldElement SqrtMinusOne = {{0x61b274a0ea0b0ULL, 0x0d5a5fc8f189dULL, 0x7ef5e9cbd0c60ULL, 0x78595a6804c9eULL, 0x2b8324804fc1dULL}};
+inline constexpr FieldElement kEdwardsD = {{0x34dca135978a3ULL, 0x1a8283b156ebdULL, 0x5e7a26001c029ULL, 0x739c663a03cbbULL, 0x52036cee2b6ffULL}};
+inline constexpr FieldElement kEdwardsD2 = {{0x69b9426b2f159ULL, 0x35050762add7aULL, 0x3cf44c0038052ULL, 0x6738cc7407977ULL, 0x2406d9dc56dffULL}};
+inline constexpr FieldElement kSqrtMinusOne = {{0x61b274a0ea0b0ULL, 0x0d5a5fc8f189dULL, 0x7ef5e9cbd0c60ULL, 0x78595a6804c9eULL, 0x2b8324804fc1dULL}};
 
 // Odd multiples 1B, 3B, ..., 127B of the base point.
-constexpr PointAffineCached BaseOddMultiples[BaseTableSize] = {
+inline constexpr PointAffineCached kBaseOddMultiples[kBaseTableSize] = {
     {{{0x493c6f58c3b85ULL, 0x0df7181c325f7ULL, 0x0f50b0b3e4cb7ULL, 0x5329385a44c32ULL, 0x07cf9d3a33d4bULL}},
      {{0x03905d740913eULL, 0x0ba2817d673a2ULL, 0x23e2827f4e67cULL, 0x133d2e0c21a34ULL, 0x44fd2f9298f81ULL}},
      {{0x11205877aaa68ULL, 0x479955893d579ULL, 0x50d66309b67a0ULL, 0x2d42d0dbee5eeULL, 0x6f117b689f0c6ULL}}},
@@ -209,12 +207,12 @@ constexpr PointAffineCached BaseOddMultiples[BaseTableSize] = {
      {{0x6491c21d364c9ULL, 0x58ca44944b47aULL, 0x01c725d1768eeULL, 0x1e7ab7a88ece0ULL, 0x7054899c44b5fULL}}},
 };
 #else
-constexpr FieldElement EdwardsD = {{-10913610, 13857413, -15372611, 6949391, 114729, -8787816, -6275908, -3247719, -18696448, -12055116}};
-constexpr FieldElement EdwardsD2 = {{-21827239, -5839606, -30745221, 13898782, 229458, 15978800, -12551817, -6495438, 29715968, 9444199}};
-constexpr FieldElement SqrtMinusOne = {{-32595792, -7943725, 9377950, 3500415, 12389472, -272473, -25146209, -2005654, 326686, 11406482}};
+inline constexpr FieldElement kEdwardsD = {{-10913610, 13857413, -15372611, 6949391, 114729, -8787816, -6275908, -3247719, -18696448, -12055116}};
+inline constexpr FieldElement kEdwardsD2 = {{-21827239, -5839606, -30745221, 13898782, 229458, 15978800, -12551817, -6495438, 29715968, 9444199}};
+inline constexpr FieldElement kSqrtMinusOne = {{-32595792, -7943725, 9377950, 3500415, 12389472, -272473, -25146209, -2005654, 326686, 11406482}};
 
 // Odd multiples 1B, 3B, ..., 127B of the base point.
-constexpr PointAffineCached BaseOddMultiples[BaseTableSize] = {
+inline constexpr PointAffineCached kBaseOddMultiples[kBaseTableSize] = {
     {{{25967493, -14356035, 29566456, 3660896, -12694345, 4014787, 27544626, -11754271, -6079156, 2047605}},
      {{-12545711, 934262, -2722910, 3049990, -727428, 9406986, 12720692, 5043384, 19500929, -15469378}},
      {{-8738181, 4489570, 9688441, -14785194, 10184609, -12363380, 29287919, 11864899, -24514362, -4438546}}},
@@ -409,5 +407,3 @@ constexpr PointAffineCached BaseOddMultiples[BaseTableSize] = {
      {{30631132, -7190776, 21279867, -10278638, 18311407, 466071, -24580896, 7989983, 29641567, -4107738}}},
 };
 #endif
-
-}  // namespace norvane::crypto

@@ -1,6 +1,5 @@
 #include "crypto/field25519.h"
 
-namespace norvane::crypto {
 namespace {
 
 void squareTimes(FieldElement& out, const FieldElement& in, int count) {
@@ -36,7 +35,7 @@ void powerChain(FieldElement& z250, FieldElement& z11, const FieldElement& z) {
 }  // namespace
 
 bool feIsZero(const FieldElement& f) {
-  uint8_t bytes[FieldElementBytes];
+  uint8_t bytes[kFieldElementBytes];
   feToBytes(bytes, f);
   uint8_t any = 0;
   for (uint8_t b : bytes) any |= b;
@@ -44,7 +43,7 @@ bool feIsZero(const FieldElement& f) {
 }
 
 bool feIsNegative(const FieldElement& f) {
-  uint8_t bytes[FieldElementBytes];
+  uint8_t bytes[kFieldElementBytes];
   feToBytes(bytes, f);
   return (bytes[0] & 1) != 0;
 }
@@ -68,5 +67,3 @@ void fePow2523(FieldElement& out, const FieldElement& z) {
   squareTimes(z250, z250, 2);  // 2^252 - 4
   feMul(out, z250, z);         // 2^252 - 3
 }
-
-}  // namespace norvane::crypto

@@ -16,9 +16,7 @@
 #include "crypto/field25519_radix25.h"
 #endif
 
-namespace norvane::crypto {
-
-constexpr uint32_t FieldElementBytes = 32;
+inline constexpr uint32_t kFieldElementBytes = 32;
 
 inline FieldElement feZero() { return FieldElement{}; }
 
@@ -42,5 +40,3 @@ bool feIsNegative(const FieldElement& f);  // lowest bit of the canonical value
 bool feEqual(const FieldElement& f, const FieldElement& g);
 void feInvert(FieldElement& out, const FieldElement& z);   // z^(p-2)
 void fePow2523(FieldElement& out, const FieldElement& z);  // z^((p-5)/8)
-
-}  // namespace norvane::crypto

@@ -11,25 +11,23 @@
 
 #include <cstdint>
 
-namespace norvane::crypto {
-
 struct FieldElement {
   int32_t limb[10];
 };
 
 namespace radix25 {
 
-constexpr int LimbBits[10] = {26, 25, 26, 25, 26, 25, 26, 25, 26, 25};
-constexpr int LimbOffset[10] = {0, 26, 51, 77, 102, 128, 153, 179, 204, 230};
+inline constexpr int kLimbBits[10] = {26, 25, 26, 25, 26, 25, 26, 25, 26, 25};
+inline constexpr int kLimbOffset[10] = {0, 26, 51, 77, 102, 128, 153, 179, 204, 230};
 
 inline int64_t m(int32_t a, int32_t b) { return static_cast<int64_t>(a) * b; }
 
 // Rounded carries keep limbs signed and small; the order interleaves two
 // chains so each carry lands on a limb that is carried later.
-constexpr FieldElement carry(int64_t h[10]) {
+inline constexpr FieldElement carry(int64_t h[10]) {
   constexpr int order[12] = {0, 4, 1, 5, 2, 6, 3, 7, 4, 8, 9, 0};
   for (int i : order) {
-    const int bits = LimbBits[i];
+    const int bits = kLimbBits[i];
     const int64_t c = (h[i] + (int64_t{1} << (bits - 1))) >> bits;
     h[i] -= c * (int64_t{1} << bits);
     if (i == 9) {
@@ -48,11 +46,11 @@ constexpr FieldElement carry(int64_t h[10]) {
 // Reads the low 255 bits of a little-endian 32-byte number; bit 255 is
 // ignored and values from p to 2^255 - 1 are kept, which arithmetic treats
 // as their residue.
-constexpr FieldElement feFromBytes(const uint8_t* s) {
+inline constexpr FieldElement feFromBytes(const uint8_t* s) {
   int64_t h[10] = {};
   for (int i = 0; i < 10; ++i) {
-    const int offset = radix25::LimbOffset[i];
-    const int bits = radix25::LimbBits[i];
+    const int offset = radix25::kLimbOffset[i];
+    const int bits = radix25::kLimbBits[i];
     uint64_t value = 0;
     for (int b = 0; b < bits; ++b) {
       const int bit = offset + b;
@@ -147,13 +145,13 @@ inline void feToBytes(uint8_t* s, const FieldElement& f) {
   // floor division until the value lies in [0, 2^255).
   int64_t h[10];
   for (int i = 0; i < 10; ++i) {
-    const int64_t pLimb = (i == 0) ? (int64_t{1} << 26) - 19 : (int64_t{1} << radix25::LimbBits[i]) - 1;
+    const int64_t pLimb = (i == 0) ? (int64_t{1} << 26) - 19 : (int64_t{1} << radix25::kLimbBits[i]) - 1;
     h[i] = f.limb[i] + 4 * pLimb;
   }
   for (int pass = 0; pass < 3; ++pass) {
     for (int i = 0; i < 9; ++i) {
-      h[i + 1] += h[i] >> radix25::LimbBits[i];
-      h[i] &= (int64_t{1} << radix25::LimbBits[i]) - 1;
+      h[i + 1] += h[i] >> radix25::kLimbBits[i];
+      h[i] &= (int64_t{1} << radix25::kLimbBits[i]) - 1;
     }
     const int64_t top = h[9] >> 25;
     h[9] &= (int64_t{1} << 25) - 1;
@@ -161,22 +159,20 @@ inline void feToBytes(uint8_t* s, const FieldElement& f) {
   }
   // Now 0 <= h < 2^255 < 2p: subtract p once when h + 19 reaches 2^255.
   int64_t q = (h[0] + 19) >> 26;
-  for (int i = 1; i < 10; ++i) q = (h[i] + q) >> radix25::LimbBits[i];
+  for (int i = 1; i < 10; ++i) q = (h[i] + q) >> radix25::kLimbBits[i];
   h[0] += 19 * q;
   for (int i = 0; i < 9; ++i) {
-    h[i + 1] += h[i] >> radix25::LimbBits[i];
-    h[i] &= (int64_t{1} << radix25::LimbBits[i]) - 1;
+    h[i + 1] += h[i] >> radix25::kLimbBits[i];
+    h[i] &= (int64_t{1} << radix25::kLimbBits[i]) - 1;
   }
   h[9] &= (int64_t{1} << 25) - 1;
 
   for (int i = 0; i < 32; ++i) s[i] = 0;
   for (int i = 0; i < 10; ++i) {
-    const int offset = radix25::LimbOffset[i];
-    for (int b = 0; b < radix25::LimbBits[i]; ++b) {
+    const int offset = radix25::kLimbOffset[i];
+    for (int b = 0; b < radix25::kLimbBits[i]; ++b) {
       const int bit = offset + b;
       s[bit >> 3] = static_cast<uint8_t>(s[bit >> 3] | (((h[i] >> b) & 1) << (bit & 7)));
     }
   }
 }
-
-}  // namespace norvane::crypto

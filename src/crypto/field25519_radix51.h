@@ -11,8 +11,6 @@
 
 #include <cstdint>
 
-namespace norvane::crypto {
-
 struct FieldElement {
   uint64_t limb[5];
 };
@@ -20,20 +18,20 @@ struct FieldElement {
 namespace radix51 {
 
 using Wide = unsigned __int128;
-constexpr uint64_t LimbMask = (uint64_t{1} << 51) - 1;
+inline constexpr uint64_t kLimbMask = (uint64_t{1} << 51) - 1;
 
 inline FieldElement carry(Wide r0, Wide r1, Wide r2, Wide r3, Wide r4) {
   r1 += r0 >> 51;
   r2 += r1 >> 51;
   r3 += r2 >> 51;
   r4 += r3 >> 51;
-  const Wide low0 = (r0 & LimbMask) + (r4 >> 51) * 19;
+  const Wide low0 = (r0 & kLimbMask) + (r4 >> 51) * 19;
   FieldElement h;
-  h.limb[0] = static_cast<uint64_t>(low0) & LimbMask;
-  h.limb[1] = (static_cast<uint64_t>(r1) & LimbMask) + static_cast<uint64_t>(low0 >> 51);
-  h.limb[2] = static_cast<uint64_t>(r2) & LimbMask;
-  h.limb[3] = static_cast<uint64_t>(r3) & LimbMask;
-  h.limb[4] = static_cast<uint64_t>(r4) & LimbMask;
+  h.limb[0] = static_cast<uint64_t>(low0) & kLimbMask;
+  h.limb[1] = (static_cast<uint64_t>(r1) & kLimbMask) + static_cast<uint64_t>(low0 >> 51);
+  h.limb[2] = static_cast<uint64_t>(r2) & kLimbMask;
+  h.limb[3] = static_cast<uint64_t>(r3) & kLimbMask;
+  h.limb[4] = static_cast<uint64_t>(r4) & kLimbMask;
   return h;
 }
 
@@ -41,15 +39,15 @@ inline Wide m(uint64_t a, uint64_t b) { return static_cast<Wide>(a) * b; }
 
 }  // namespace radix51
 
-constexpr FieldElement feFromBytes(const uint8_t* s) {
+inline constexpr FieldElement feFromBytes(const uint8_t* s) {
   uint64_t word[4] = {};
   for (int i = 0; i < 32; ++i) word[i / 8] |= static_cast<uint64_t>(s[i]) << (8 * (i % 8));
   FieldElement h{};
-  h.limb[0] = word[0] & radix51::LimbMask;
-  h.limb[1] = ((word[0] >> 51) | (word[1] << 13)) & radix51::LimbMask;
-  h.limb[2] = ((word[1] >> 38) | (word[2] << 26)) & radix51::LimbMask;
-  h.limb[3] = ((word[2] >> 25) | (word[3] << 39)) & radix51::LimbMask;
-  h.limb[4] = (word[3] >> 12) & radix51::LimbMask;
+  h.limb[0] = word[0] & radix51::kLimbMask;
+  h.limb[1] = ((word[0] >> 51) | (word[1] << 13)) & radix51::kLimbMask;
+  h.limb[2] = ((word[1] >> 38) | (word[2] << 26)) & radix51::kLimbMask;
+  h.limb[3] = ((word[2] >> 25) | (word[3] << 39)) & radix51::kLimbMask;
+  h.limb[4] = (word[3] >> 12) & radix51::kLimbMask;
   return h;
 }
 
@@ -66,10 +64,10 @@ inline void feSub(FieldElement& h, const FieldElement& f, const FieldElement& g)
   for (int i = 1; i < 5; ++i) t[i] = f.limb[i] + fourP - g.limb[i];
   for (int i = 0; i < 4; ++i) {
     t[i + 1] += t[i] >> 51;
-    t[i] &= radix51::LimbMask;
+    t[i] &= radix51::kLimbMask;
   }
   t[0] += 19 * (t[4] >> 51);
-  t[4] &= radix51::LimbMask;
+  t[4] &= radix51::kLimbMask;
   for (int i = 0; i < 5; ++i) h.limb[i] = t[i];
 }
 
@@ -120,10 +118,10 @@ inline void feToBytes(uint8_t* s, const FieldElement& f) {
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < 4; ++i) {
       t[i + 1] += t[i] >> 51;
-      t[i] &= radix51::LimbMask;
+      t[i] &= radix51::kLimbMask;
     }
     t[0] += 19 * (t[4] >> 51);
-    t[4] &= radix51::LimbMask;
+    t[4] &= radix51::kLimbMask;
   }
   // Now t < 2^255 + small: subtract p once when t + 19 reaches 2^255.
   uint64_t q = (t[0] + 19) >> 51;
@@ -131,9 +129,9 @@ inline void feToBytes(uint8_t* s, const FieldElement& f) {
   t[0] += 19 * q;
   for (int i = 0; i < 4; ++i) {
     t[i + 1] += t[i] >> 51;
-    t[i] &= radix51::LimbMask;
+    t[i] &= radix51::kLimbMask;
   }
-  t[4] &= radix51::LimbMask;
+  t[4] &= radix51::kLimbMask;
   const uint64_t word[4] = {
       t[0] | (t[1] << 51),
       (t[1] >> 13) | (t[2] << 38),
@@ -142,5 +140,3 @@ inline void feToBytes(uint8_t* s, const FieldElement& f) {
   };
   for (int i = 0; i < 32; ++i) s[i] = static_cast<uint8_t>(word[i / 8] >> (8 * (i % 8)));
 }
-
-}  // namespace norvane::crypto

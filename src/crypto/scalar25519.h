@@ -6,9 +6,7 @@
 
 #include <cstdint>
 
-namespace norvane::crypto {
-
-constexpr uint32_t ScalarBytes = 32;
+inline constexpr uint32_t kScalarBytes = 32;
 
 // True when the 32-byte little-endian number is below L. Variable time.
 bool scalarIsCanonical(const uint8_t* scalar);
@@ -18,5 +16,3 @@ void scalarReduceWide(uint8_t* out, const uint8_t* wide /* 64 bytes */);
 
 // out = (a * b + c) mod L for 32-byte inputs below 2^256.
 void scalarMulAdd(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c);
-
-}  // namespace norvane::crypto

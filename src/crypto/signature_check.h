@@ -10,16 +10,14 @@
 
 #include "crypto/blake2b.h"
 
-namespace norvane::crypto {
-
-constexpr uint32_t SignatureBytes = 64;
-constexpr uint32_t PublicKeyBytes = 32;
+inline constexpr uint32_t kSignatureBytes = 64;
+inline constexpr uint32_t kPublicKeyBytes = 32;
 
 class SignatureCheck {
  public:
   // signature is R || S; both it and publicKey are copied. The hash runs on
   // the given BLAKE2b path (tests try each one).
-  SignatureCheck(const uint8_t* signature /* SignatureBytes */, const uint8_t* publicKey /* PublicKeyBytes */,
+  SignatureCheck(const uint8_t* signature /* kSignatureBytes */, const uint8_t* publicKey /* kPublicKeyBytes */,
                  Blake2bPath path = bestBlake2bPath());
   SignatureCheck(const SignatureCheck&) = delete;
   SignatureCheck& operator=(const SignatureCheck&) = delete;
@@ -29,9 +27,7 @@ class SignatureCheck {
   bool accepts();
 
  private:
-  uint8_t signature_[SignatureBytes];
-  uint8_t publicKey_[PublicKeyBytes];
+  uint8_t signature_[kSignatureBytes];
+  uint8_t publicKey_[kPublicKeyBytes];
   Blake2b hash_;
 };
-
-}  // namespace norvane::crypto

@@ -2,13 +2,9 @@
 
 #include <cstdint>
 
-namespace norvane::crypto {
-
 void wipeMemory(void* data, size_t length) {
   // Stores through a volatile pointer count as observable behaviour, so they
   // survive dead-store elimination even when the memory is freed right after.
   volatile uint8_t* bytes = static_cast<volatile uint8_t*>(data);
   for (size_t i = 0; i < length; ++i) bytes[i] = 0;
 }
-
-}  // namespace norvane::crypto

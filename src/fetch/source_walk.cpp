@@ -1,5 +1,6 @@
 #include "fetch/source_walk.h"
 
+#include "crypto/signature_check.h"
 #include "fetch/release_urls.h"
 #include "fetch/transfer_limits.h"
 #include "host/log.h"

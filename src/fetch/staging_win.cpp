@@ -62,7 +62,7 @@ ReadBack readBackAndCheck(HANDLE file, const uint8_t* signature, const uint8_t* 
   LARGE_INTEGER size = {};
   if (!GetFileSizeEx(file, &size) || size.QuadPart < 1 || size.QuadPart > kInstallerLimit) return ReadBack::Failed;
   if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return ReadBack::Failed;
-  norvane::crypto::SignatureCheck check(signature, publicKey);
+  SignatureCheck check(signature, publicKey);
   std::vector<uint8_t> slice(kDiskSliceBytes);
   for (uint64_t left = uint64_t(size.QuadPart); left > 0;) {
     const DWORD want = DWORD(std::min<uint64_t>(kDiskSliceBytes, left));
@@ -101,8 +101,8 @@ bool stageVerifiedInstaller(const ReleaseVersion& version, const std::wstring& r
   staged.directory.clear();
   staged.fileHandle = nullptr;
 
-  uint8_t publicKey[norvane::crypto::PublicKeyBytes];
-  if (!decodeHexKey(updatePublicKeyHex(), publicKey, norvane::crypto::PublicKeyBytes)) {
+  uint8_t publicKey[kPublicKeyBytes];
+  if (!decodeHexKey(updatePublicKeyHex(), publicKey, kPublicKeyBytes)) {
     writeLog(kNoPublicKey);
     return false;
   }

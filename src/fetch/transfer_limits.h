@@ -4,7 +4,6 @@
 
 inline constexpr uint32_t kVersionFileLimit = 64;
 inline constexpr uint32_t kSignatureFileLimit = 1024;
-inline constexpr uint32_t kSignatureBytes = 64;           // the only signature length accepted
 inline constexpr uint32_t kInstallerLimit = 67108864;     // 64 MiB
 inline constexpr uint32_t kSmallFileReceiveTimeoutMs = 5000;
 inline constexpr uint32_t kInstallerReceiveTimeoutMs = 60000;

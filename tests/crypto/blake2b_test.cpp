@@ -8,11 +8,6 @@
 #include <windows.h>
 #endif
 
-using norvane::crypto::Blake2b;
-using norvane::crypto::blake2b512;
-using norvane::crypto::Blake2bDigestBytes;
-using norvane::crypto::Blake2bPath;
-
 namespace {
 
 std::vector<VectorLine> loadDigestVectors(const char* name = "blake2b.txt") {
@@ -25,8 +20,8 @@ std::vector<VectorLine> loadDigestVectors(const char* name = "blake2b.txt") {
 // Every compression form this processor runs; each must give every digest.
 std::vector<Blake2bPath> runnablePaths() {
   std::vector<Blake2bPath> paths;
-  for (Blake2bPath path : norvane::crypto::Blake2bPaths) {
-    if (norvane::crypto::isBlake2bPathSupported(path)) paths.push_back(path);
+  for (Blake2bPath path : kBlake2bPaths) {
+    if (isBlake2bPathSupported(path)) paths.push_back(path);
   }
   return paths;
 }
@@ -36,7 +31,7 @@ std::string digestHex(Blake2bPath path, const uint8_t* message, size_t length, s
   for (size_t offset = 0; offset < length; offset += pieceSize) {
     hash.update(message + offset, std::min(pieceSize, length - offset));
   }
-  uint8_t digest[Blake2bDigestBytes];
+  uint8_t digest[kBlake2bDigestBytes];
   hash.finish(digest);
   return toHex(digest, sizeof digest);
 }
@@ -54,7 +49,7 @@ TEST(Blake2b, EveryReferenceDigestMatchesOnEveryPath) {
           << blake2bPathName(path) << ", line " << vector.lineNumber;
     }
   }
-  uint8_t digest[Blake2bDigestBytes];
+  uint8_t digest[kBlake2bDigestBytes];
   const std::vector<uint8_t> abc = {'a', 'b', 'c'};
   blake2b512(abc.data(), abc.size(), digest);
   EXPECT_EQ(toHex(digest, sizeof digest), digestHex(Blake2bPath::Portable, abc.data(), abc.size(), SIZE_MAX));
@@ -83,9 +78,9 @@ TEST(Blake2b, LongMessagesInPiecesMatchOnEveryPath) {
 }
 
 TEST(Blake2b, TheChosenPathRunsHere) {
-  EXPECT_TRUE(norvane::crypto::isBlake2bPathSupported(norvane::crypto::bestBlake2bPath()));
+  EXPECT_TRUE(isBlake2bPathSupported(bestBlake2bPath()));
 #if defined(__x86_64__) || defined(_M_X64)
-  EXPECT_TRUE(norvane::crypto::isBlake2bPathSupported(Blake2bPath::Sse2)) << "every x86-64 processor has SSE2";
+  EXPECT_TRUE(isBlake2bPathSupported(Blake2bPath::Sse2)) << "every x86-64 processor has SSE2";
 #endif
 }
 

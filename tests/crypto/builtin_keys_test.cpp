@@ -13,9 +13,9 @@ namespace {
 std::string publicKeyOfSeedFile(const std::string& name) {
   std::ifstream in(std::string(NORVANE_TEST_KEYS_DIR) + "/" + name, std::ios::binary);
   const std::vector<uint8_t> seed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (seed.size() != norvane::signing::SeedBytes) return "missing or malformed " + name;
-  uint8_t publicKey[norvane::signing::PublicKeyBytes];
-  norvane::signing::derivePublicKey(publicKey, seed.data());
+  if (seed.size() != kSeedBytes) return "missing or malformed " + name;
+  uint8_t publicKey[kPublicKeyBytes];
+  derivePublicKey(publicKey, seed.data());
   return toHex(publicKey, sizeof publicKey);
 }
 }  // namespace

@@ -11,8 +11,6 @@
 #include "crypto/scalar25519.h"
 #include "vector_file.h"
 
-using namespace norvane::crypto;
-
 namespace {
 
 std::vector<uint8_t> fromHex(const std::string& text) {
@@ -22,13 +20,13 @@ std::vector<uint8_t> fromHex(const std::string& text) {
 }
 
 std::string encodeHex(const PointExtended& p) {
-  uint8_t bytes[PointBytes];
+  uint8_t bytes[kPointBytes];
   pointEncode(bytes, p);
   return toHex(bytes, sizeof bytes);
 }
 
 std::string fieldHex(const FieldElement& f) {
-  uint8_t bytes[FieldElementBytes];
+  uint8_t bytes[kFieldElementBytes];
   feToBytes(bytes, f);
   return toHex(bytes, sizeof bytes);
 }
@@ -56,7 +54,7 @@ std::vector<uint8_t> sampleBytes(int index, size_t length) {
   std::vector<uint8_t> out;
   uint8_t counter[4] = {static_cast<uint8_t>(index), static_cast<uint8_t>(index >> 8), 0x5a, 0xc3};
   while (out.size() < length) {
-    uint8_t digest[Blake2bDigestBytes];
+    uint8_t digest[kBlake2bDigestBytes];
     blake2b512(counter, sizeof counter, digest);
     out.insert(out.end(), digest, digest + sizeof digest);
     ++counter[2];
@@ -110,7 +108,7 @@ TEST(CurveArithmetic, BaseTableHoldsTheOddMultiplesOfB) {
   const PointExtended b = basePoint();
   const PointExtended twoB = add(b, b);
   PointExtended multiple = b;
-  for (int i = 0; i < BaseTableSize; ++i) {
+  for (int i = 0; i < kBaseTableSize; ++i) {
     FieldElement zInverse, x, y, yPlusX, yMinusX, xy2d;
     feInvert(zInverse, multiple.z);
     feMul(x, multiple.x, zInverse);
@@ -118,10 +116,10 @@ TEST(CurveArithmetic, BaseTableHoldsTheOddMultiplesOfB) {
     feAdd(yPlusX, y, x);
     feSub(yMinusX, y, x);
     feMul(xy2d, x, y);
-    feMul(xy2d, xy2d, EdwardsD2);
-    EXPECT_EQ(fieldHex(BaseOddMultiples[i].yPlusX), fieldHex(yPlusX)) << 2 * i + 1 << "B";
-    EXPECT_EQ(fieldHex(BaseOddMultiples[i].yMinusX), fieldHex(yMinusX)) << 2 * i + 1 << "B";
-    EXPECT_EQ(fieldHex(BaseOddMultiples[i].xy2d), fieldHex(xy2d)) << 2 * i + 1 << "B";
+    feMul(xy2d, xy2d, kEdwardsD2);
+    EXPECT_EQ(fieldHex(kBaseOddMultiples[i].yPlusX), fieldHex(yPlusX)) << 2 * i + 1 << "B";
+    EXPECT_EQ(fieldHex(kBaseOddMultiples[i].yMinusX), fieldHex(yMinusX)) << 2 * i + 1 << "B";
+    EXPECT_EQ(fieldHex(kBaseOddMultiples[i].xy2d), fieldHex(xy2d)) << 2 * i + 1 << "B";
     multiple = add(multiple, twoB);
   }
 }

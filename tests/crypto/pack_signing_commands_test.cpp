@@ -72,7 +72,7 @@ TEST_F(PackSigningCommands, KeygenWritesAnOwnerOnlySeedAndPrintsItsPublicKey) {
   const std::vector<uint8_t> seed = readAll(path("a.key"));
   ASSERT_EQ(seed.size(), 32u);
   uint8_t publicKey[32];
-  norvane::signing::derivePublicKey(publicKey, seed.data());
+  derivePublicKey(publicKey, seed.data());
   EXPECT_EQ(run.output, toHex(publicKey, 32) + "\n");
   EXPECT_EQ(toHex(seed.data(), 32), kSeedHex);
   struct stat status {};

@@ -24,8 +24,8 @@ bool verifyFields(const std::vector<uint8_t>& publicKey, const std::vector<uint8
 
 // The same check fed in uneven pieces, as a file read back slice by slice.
 bool verifyInPieces(const std::vector<uint8_t>& publicKey, const std::vector<uint8_t>& message,
-                    const std::vector<uint8_t>& signature, norvane::crypto::Blake2bPath path) {
-  norvane::crypto::SignatureCheck check(signature.data(), publicKey.data(), path);
+                    const std::vector<uint8_t>& signature, Blake2bPath path) {
+  SignatureCheck check(signature.data(), publicKey.data(), path);
   for (size_t offset = 0, piece = 1; offset < message.size(); offset += piece, piece = piece * 3 + 1) {
     check.addMessage(message.data() + offset, std::min(piece, message.size() - offset));
   }
@@ -43,8 +43,8 @@ TEST(SignatureVectors, EveryCheckVerdictMatchesTheReference) {
     const bool expected = vector.fields[3] == "1";
     const bool actual = verifyFields(vector.bytes(0), vector.bytes(1), vector.bytes(2));
     EXPECT_EQ(actual, expected) << vector.category << ", line " << vector.lineNumber;
-    for (norvane::crypto::Blake2bPath path : norvane::crypto::Blake2bPaths) {
-      if (!norvane::crypto::isBlake2bPathSupported(path)) continue;
+    for (Blake2bPath path : kBlake2bPaths) {
+      if (!isBlake2bPathSupported(path)) continue;
       EXPECT_EQ(verifyInPieces(vector.bytes(0), vector.bytes(1), vector.bytes(2), path), expected)
           << "in pieces, " << blake2bPathName(path) << ", line " << vector.lineNumber;
     }

@@ -20,7 +20,7 @@ constexpr size_t kAsciiTextOffset = 188;
 constexpr size_t kReservedOffset = 348;
 
 std::vector<uint8_t> readSeed(const char* name) {
-  std::vector<uint8_t> seed(norvane::signing::SeedBytes);
+  std::vector<uint8_t> seed(kSeedBytes);
   const std::string path = std::string(NORVANE_TEST_KEYS_DIR) + "/" + name;
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return {};
@@ -56,7 +56,7 @@ File signedFileWith(const std::function<void(uint8_t* body)>& change,
   File file(kTenantFileBytes);
   writeTenantFileBody(sampleFields(), file.data());
   change(file.data());
-  norvane::signing::signMessage(file.data() + kTenantFileSignedBytes, seed.data(), file.data(),
+  signMessage(file.data() + kTenantFileSignedBytes, seed.data(), file.data(),
                                 kTenantFileSignedBytes);
   return file;
 }
@@ -78,7 +78,7 @@ class TenantFile : public ::testing::Test {
 #if !defined(NORVANE_TEST_BUILD)
     GTEST_SKIP() << "needs the test build's tenant-file key";
 #endif
-    ASSERT_EQ(tenantTestSeed().size(), norvane::signing::SeedBytes) << "tests/keys/tenant-file-test.key";
+    ASSERT_EQ(tenantTestSeed().size(), kSeedBytes) << "tests/keys/tenant-file-test.key";
   }
 };
 
@@ -110,7 +110,7 @@ TEST_F(TenantFile, WrongSignaturesAreRefused) {
   File wholeFileSigned(kTenantFileBytes, 0);
   writeTenantFileBody(sampleFields(), wholeFileSigned.data());
   uint8_t signature[64];
-  norvane::signing::signMessage(signature, tenantTestSeed().data(), wholeFileSigned.data(), kTenantFileBytes);
+  signMessage(signature, tenantTestSeed().data(), wholeFileSigned.data(), kTenantFileBytes);
   std::memcpy(wholeFileSigned.data() + kTenantFileSignedBytes, signature, 64);
   EXPECT_FALSE(verifies(wholeFileSigned));
 

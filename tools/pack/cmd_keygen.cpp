@@ -21,7 +21,7 @@ int runKeygen(const std::vector<std::string>& arguments) {
   std::string error;
   const auto seedHex = parsed.options.find("--seed-hex");
   if (seedHex != parsed.options.end()) {
-    if (!decodeHexKey(seedHex->second.c_str(), seed.bytes, norvane::signing::SeedBytes)) {
+    if (!decodeHexKey(seedHex->second.c_str(), seed.bytes, kSeedBytes)) {
       return usageError(kName, "--seed-hex needs exactly 64 hexadecimal characters");
     }
   } else if (!randomSeed(seed, error)) {
@@ -29,8 +29,8 @@ int runKeygen(const std::vector<std::string>& arguments) {
   }
 
   if (!writeSecretKeyFile(secretOut->second, seed, error)) return failure(kName, error);
-  uint8_t publicKey[norvane::signing::PublicKeyBytes];
-  norvane::signing::derivePublicKey(publicKey, seed.bytes);
+  uint8_t publicKey[kPublicKeyBytes];
+  derivePublicKey(publicKey, seed.bytes);
   std::printf("%s\n", lowerHex(publicKey, sizeof publicKey).c_str());
   return kExitOk;
 }

@@ -92,9 +92,9 @@ int runPublish(const std::vector<std::string>& arguments) {
   SecretSeed seed;
   std::string error;
   if (!readSecretKeyFile(parsed.options.at("--secret"), seed, error)) return failure(kName, error);
-  uint8_t publicKey[norvane::signing::PublicKeyBytes];
-  norvane::signing::derivePublicKey(publicKey, seed.bytes);
-  uint8_t builtinKey[norvane::signing::PublicKeyBytes];
+  uint8_t publicKey[kPublicKeyBytes];
+  derivePublicKey(publicKey, seed.bytes);
+  uint8_t builtinKey[kPublicKeyBytes];
   if (!decodeHexKey(updatePublicKeyHex(), builtinKey, sizeof builtinKey) ||
       std::memcmp(publicKey, builtinKey, sizeof publicKey) != 0) {
     return failure(kName, "the secret key is not the update-signing key built into this program; no client would "
@@ -114,8 +114,8 @@ int runPublish(const std::vector<std::string>& arguments) {
         fileVersion.minor != version.minor || fileVersion.build != version.patch || fileVersion.revision != 0) {
       return failure(kName, path + ": its file version is not " + versionText(version) + ".0");
     }
-    installer.signature.resize(norvane::signing::SignatureBytes);
-    norvane::signing::signMessage(installer.signature.data(), seed.bytes, installer.bytes.data(),
+    installer.signature.resize(kSignatureBytes);
+    signMessage(installer.signature.data(), seed.bytes, installer.bytes.data(),
                                   installer.bytes.size());
     if (!verifySignature(installer.signature.data(), publicKey, installer.bytes.data(),
                          uint32_t(installer.bytes.size()))) {

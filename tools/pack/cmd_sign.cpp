@@ -23,8 +23,8 @@ int runSign(const std::vector<std::string>& arguments) {
   std::vector<uint8_t> message;
   if (!readFileBytes(input, message, error)) return failure(kName, error);
 
-  std::vector<uint8_t> signature(norvane::signing::SignatureBytes);
-  norvane::signing::signMessage(signature.data(), seed.bytes, message.data(), message.size());
+  std::vector<uint8_t> signature(kSignatureBytes);
+  signMessage(signature.data(), seed.bytes, message.data(), message.size());
   if (!writeFileBytes(signaturePath, signature, error)) return failure(kName, error);
   return kExitOk;
 }

@@ -10,9 +10,7 @@
 
 #include "crypto/wipe.h"
 
-using norvane::signing::SeedBytes;
-
-SecretSeed::~SecretSeed() { norvane::crypto::wipeMemory(bytes, sizeof bytes); }
+SecretSeed::~SecretSeed() { wipeMemory(bytes, sizeof bytes); }
 
 namespace {
 
@@ -57,11 +55,11 @@ bool readSecretKeyFile(const std::string& path, SecretSeed& seed, std::string& e
     return false;
   }
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size != SeedBytes) {
+  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size != kSeedBytes) {
     error = "secret key " + path + " is not a 32-byte key file";
     return false;
   }
-  if (!readExactly(file.get(), seed.bytes, SeedBytes)) {
+  if (!readExactly(file.get(), seed.bytes, kSeedBytes)) {
     error = "cannot read secret key " + path;
     return false;
   }
@@ -78,8 +76,8 @@ bool writeSecretKeyFile(const std::string& path, const SecretSeed& seed, std::st
   // The umask may have narrowed the mode, never widened it; make it exact.
   bool ok = ::fchmod(file.get(), 0600) == 0;
   size_t done = 0;
-  while (ok && done < SeedBytes) {
-    const ssize_t n = ::write(file.get(), seed.bytes + done, SeedBytes - done);
+  while (ok && done < kSeedBytes) {
+    const ssize_t n = ::write(file.get(), seed.bytes + done, kSeedBytes - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) ok = false;
     else done += static_cast<size_t>(n);
@@ -96,16 +94,16 @@ bool writeSecretKeyFile(const std::string& path, const SecretSeed& seed, std::st
 
 bool randomSeed(SecretSeed& seed, std::string& error) {
   size_t done = 0;
-  while (done < SeedBytes) {
-    const ssize_t n = ::getrandom(seed.bytes + done, SeedBytes - done, 0);
+  while (done < kSeedBytes) {
+    const ssize_t n = ::getrandom(seed.bytes + done, kSeedBytes - done, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  if (done == SeedBytes) return true;
+  if (done == kSeedBytes) return true;
 
   FileDescriptor urandom(::open("/dev/urandom", O_RDONLY | O_CLOEXEC));
-  if (urandom.valid() && readExactly(urandom.get(), seed.bytes, SeedBytes)) return true;
+  if (urandom.valid() && readExactly(urandom.get(), seed.bytes, kSeedBytes)) return true;
   error = "the system's random source is not available";
   return false;
 }

@@ -7,7 +7,7 @@
 #include "eddsa_signing.h"
 
 struct SecretSeed {
-  uint8_t bytes[norvane::signing::SeedBytes] = {};
+  uint8_t bytes[kSeedBytes] = {};
   SecretSeed() = default;
   ~SecretSeed();
   SecretSeed(const SecretSeed&) = delete;

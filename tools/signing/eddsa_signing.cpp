@@ -6,9 +6,6 @@
 #include "crypto/wipe.h"
 #include "fixed_base_mult.h"
 
-using namespace norvane::crypto;
-
-namespace norvane::signing {
 namespace {
 
 // BLAKE2b-512(seed) split into the secret scalar (first half, clamped: a
@@ -18,8 +15,8 @@ struct ExpandedSecret {
   uint8_t prefix[32];
 
   explicit ExpandedSecret(const uint8_t* seed) {
-    uint8_t digest[Blake2bDigestBytes];
-    blake2b512(seed, SeedBytes, digest);
+    uint8_t digest[kBlake2bDigestBytes];
+    blake2b512(seed, kSeedBytes, digest);
     for (int i = 0; i < 32; ++i) {
       scalar[i] = digest[i];
       prefix[i] = digest[32 + i];
@@ -50,20 +47,20 @@ void derivePublicKey(uint8_t* publicKey, const uint8_t* seed) {
 
 void signMessage(uint8_t* signature, const uint8_t* seed, const uint8_t* message, size_t length) {
   const ExpandedSecret secret(seed);
-  uint8_t publicKey[PublicKeyBytes];
+  uint8_t publicKey[kPublicKeyBytes];
   publicPoint(publicKey, secret.scalar);
 
   // r = BLAKE2b(prefix || M) mod L, R = [r]B.
-  uint8_t digest[Blake2bDigestBytes];
+  uint8_t digest[kBlake2bDigestBytes];
   {
     Blake2b hash;
     hash.update(secret.prefix, sizeof secret.prefix);
     hash.update(message, length);
     hash.finish(digest);
   }
-  uint8_t nonce[ScalarBytes];
+  uint8_t nonce[kScalarBytes];
   scalarReduceWide(nonce, digest);
-  uint8_t encodedR[PointBytes];
+  uint8_t encodedR[kPointBytes];
   publicPoint(encodedR, nonce);
 
   // h = BLAKE2b(R || A || M) mod L, S = r + h * s mod L.
@@ -74,16 +71,14 @@ void signMessage(uint8_t* signature, const uint8_t* seed, const uint8_t* message
     hash.update(message, length);
     hash.finish(digest);
   }
-  uint8_t challenge[ScalarBytes];
+  uint8_t challenge[kScalarBytes];
   scalarReduceWide(challenge, digest);
-  uint8_t s[ScalarBytes];
+  uint8_t s[kScalarBytes];
   scalarMulAdd(s, challenge, secret.scalar, nonce);
 
-  for (uint32_t i = 0; i < PointBytes; ++i) signature[i] = encodedR[i];
-  for (uint32_t i = 0; i < ScalarBytes; ++i) signature[PointBytes + i] = s[i];
+  for (uint32_t i = 0; i < kPointBytes; ++i) signature[i] = encodedR[i];
+  for (uint32_t i = 0; i < kScalarBytes; ++i) signature[kPointBytes + i] = s[i];
   wipeMemory(digest, sizeof digest);
   wipeMemory(nonce, sizeof nonce);
   wipeMemory(s, sizeof s);
 }
-
-}  // namespace norvane::signing

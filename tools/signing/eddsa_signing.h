@@ -8,15 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace norvane::signing {
-
-constexpr uint32_t SeedBytes = 32;
-constexpr uint32_t PublicKeyBytes = 32;
-constexpr uint32_t SignatureBytes = 64;
+inline constexpr uint32_t kSeedBytes = 32;
+inline constexpr uint32_t kPublicKeyBytes = 32;
+inline constexpr uint32_t kSignatureBytes = 64;
 
 void derivePublicKey(uint8_t* publicKey, const uint8_t* seed);
 
 // Deterministic: the same seed and message always give the same signature.
 void signMessage(uint8_t* signature, const uint8_t* seed, const uint8_t* message, size_t length);
-
-}  // namespace norvane::signing

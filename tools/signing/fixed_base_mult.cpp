@@ -3,14 +3,11 @@
 #include "crypto/edwards25519_constants.h"
 #include "crypto/wipe.h"
 
-using namespace norvane::crypto;
-
-namespace norvane::signing {
 namespace {
 
-constexpr int WindowBits = 4;
-constexpr int TableSize = 1 << WindowBits;  // 0B .. 15B
-constexpr int WindowCount = 256 / WindowBits;
+constexpr int kWindowBits = 4;
+constexpr int kTableSize = 1 << kWindowBits;  // 0B .. 15B
+constexpr int kWindowCount = 256 / kWindowBits;
 
 void conditionalMove(PointCached& r, const PointCached& p, uint32_t select) {
   feConditionalMove(r.yPlusX, p.yPlusX, select);
@@ -28,21 +25,21 @@ uint32_t equalMask(uint32_t a, uint32_t b) {
 
 // Reads every table entry and keeps the one at `index`, so the memory
 // access pattern does not depend on the index.
-void selectEntry(PointCached& r, const PointCached table[TableSize], uint32_t index) {
+void selectEntry(PointCached& r, const PointCached table[kTableSize], uint32_t index) {
   r = table[0];
-  for (int j = 1; j < TableSize; ++j) conditionalMove(r, table[j], equalMask(index, static_cast<uint32_t>(j)));
+  for (int j = 1; j < kTableSize; ++j) conditionalMove(r, table[j], equalMask(index, static_cast<uint32_t>(j)));
 }
 
 }  // namespace
 
 void fixedBaseMultConstantTime(PointExtended& r, const uint8_t* scalar) {
   // The table holds only public multiples of B.
-  PointCached table[TableSize];
+  PointCached table[kTableSize];
   table[0] = cachedNeutral();
   PointExtended multiple = pointNeutral();
   PointCompleted completed;
-  for (int j = 1; j < TableSize; ++j) {
-    pointAdd(completed, multiple, BaseOddMultiples[0]);
+  for (int j = 1; j < kTableSize; ++j) {
+    pointAdd(completed, multiple, kBaseOddMultiples[0]);
     toExtended(multiple, completed);
     toCached(table[j], multiple);
   }
@@ -50,11 +47,11 @@ void fixedBaseMultConstantTime(PointExtended& r, const uint8_t* scalar) {
   r = pointNeutral();
   PointProjective projective;
   PointCached chosen;
-  for (int window = WindowCount - 1; window >= 0; --window) {
+  for (int window = kWindowCount - 1; window >= 0; --window) {
     toProjective(projective, r);
-    for (int d = 0; d < WindowBits; ++d) {
+    for (int d = 0; d < kWindowBits; ++d) {
       pointDouble(completed, projective);
-      if (d + 1 < WindowBits) toProjective(projective, completed);
+      if (d + 1 < kWindowBits) toProjective(projective, completed);
     }
     toExtended(r, completed);
     const uint32_t digit = (scalar[window / 2] >> (4 * (window % 2))) & 0x0f;
@@ -66,5 +63,3 @@ void fixedBaseMultConstantTime(PointExtended& r, const uint8_t* scalar) {
   wipeMemory(&completed, sizeof completed);
   wipeMemory(&projective, sizeof projective);
 }
-
-}  // namespace norvane::signing

@@ -61,6 +61,6 @@ bool buildSignedTenantFile(const TenantFileFields& fields, const uint8_t* seed, 
   problem = tenantFieldsProblem(fields);
   if (!problem.empty()) return false;
   writeTenantFileBody(fields, file);
-  norvane::signing::signMessage(file + kSignedBytes, seed, file, kSignedBytes);
+  signMessage(file + kSignedBytes, seed, file, kSignedBytes);
   return true;
 }
