@@ -19,7 +19,8 @@ struct FetchSharedState {
   bool succeeded = false;
   StagedInstaller staged;
 
-  // The state at the start of an attempt; the staged paths must be empty by then.
+  // The state at the start of an attempt; an installer still staged from an
+  // earlier attempt is discarded.
   void reset();
 };
 

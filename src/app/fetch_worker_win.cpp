@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "fetch/stale_staging.h"
 #include "payload/payload_reader.h"
 
 void FetchSharedState::reset() {
@@ -25,8 +24,9 @@ int fetchWorker(WorkerArguments* raw) {
     return 0;
   }
   arguments->phase.exchange(Fetching);
-  arguments->succeeded = fetchInstaller(version, machineBitness(), arguments->downloadId, arguments->staged,
-                                        storeProgress, &arguments->progress, &arguments->cancel);
+  arguments->staged = fetchInstaller(
+      {version, machineBitness(), arguments->downloadId, storeProgress, &arguments->progress, &arguments->cancel});
+  arguments->succeeded = !arguments->staged.empty();
   arguments->phase.exchange(Finished);
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "app/install_flow.h"
 
+#include <utility>
+
 #include "app/command_line.h"
 #include "app/error_box.h"
 #include "app/fetch_attempt.h"
@@ -45,15 +47,15 @@ bool handOffToInstalledCopy(const LaunchOptions& options, int& exitCode) {
   return true;
 }
 
-// Stage D: run the verified installer and remove it once it has ended. Its
-// handle kept the file pinned from verification until now.
-int runStagedInstaller(FetchSharedState& state, const LaunchOptions& options) {
-  const std::wstring installer = finalPathOfHandle(state.staged.fileHandle);
+// Stage D: run the verified installer; it is removed when `staged` goes, once
+// the installer has ended. Its handle kept the file pinned from verification
+// until then.
+int runStagedInstaller(StagedInstaller staged, const LaunchOptions& options) {
+  const std::wstring installer = finalPathOfHandle(staged.fileHandle());
   closeSetupWindow();
   uint32_t code = kFailureExitCode;
   const bool ran = !installer.empty() && runProgramAndWait(installer, options.forwardedArguments, code);
   if (!ran && !options.background) showErrorBox(kRunFailedText);
-  discardStagedInstaller(&state.staged);
   return int(code);
 }
 
@@ -65,20 +67,19 @@ int runInstallFlow(HINSTANCE instance, const std::string& downloadId, const Laun
 
   if (!options.background && !openSetupWindow(instance)) return kFailureExitCode;
 
+  // Whatever an attempt staged goes with `state` unless it is run: a failed
+  // attempt stages nothing, and a cancelled one is never run.
   FetchSharedState state;
   for (;;) {
     switch (runFetchAttempt(state, downloadId, options.background)) {
       case AttemptOutcome::Cancelled:
-        // Also after a success: the staged installer is deleted, never run.
-        discardStagedInstaller(&state.staged);
         closeSetupWindow();
         return kCancelledExitCode;
       case AttemptOutcome::Succeeded:
-        return runStagedInstaller(state, options);
+        return runStagedInstaller(std::move(state.staged), options);
       case AttemptOutcome::Failed:
         break;
     }
-    discardStagedInstaller(&state.staged);
     if (options.background) return kFailureExitCode;
     applyView(failureView());
     const PumpResult choice = pumpSetupWindow(kPumpWaitForever, nullptr, 0);

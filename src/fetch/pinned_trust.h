@@ -8,10 +8,9 @@
 #include <string>
 
 #include "fetch/transfer.h"
-#include "fetch/trust_rules.h"
 
 // True on systems older than Windows 8 whose store lacks ISRG Root X1;
-// computed once per process.
+// decided once per process (FetchState::pinnedRootsFirst).
 bool pinnedRootsFirst();
 
 // Whether the system trusts the root of row `row` of the pinned table.

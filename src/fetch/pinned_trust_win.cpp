@@ -2,11 +2,10 @@
 #include <wincrypt.h>
 #include <winhttp.h>
 
-#include <mutex>
-#include <set>
 #include <vector>
 
 #include "fetch/cert_handles.h"
+#include "fetch/fetch_state.h"
 #include "fetch/pinned_roots.h"
 #include "fetch/pinned_trust.h"
 #include "host/log.h"
@@ -35,14 +34,6 @@ HCERTSTORE pinnedRootStore() {
     return made;
   }();
   return store;
-}
-
-// Each pinned acceptance is logged once per host and process.
-bool firstPinnedAcceptance(const std::wstring& host) {
-  static std::mutex guard;
-  static std::set<std::wstring> pinnedHostsLogged;
-  std::lock_guard lock(guard);
-  return pinnedHostsLogged.insert(host).second;
 }
 
 const char* matchedRootName(PCCERT_CHAIN_CONTEXT chain) {
@@ -94,7 +85,7 @@ bool isRootKnownToSystem(size_t row) {
 }
 
 bool pinnedRootsFirst() {
-  static const bool value = [] {
+  return fetchState().pinnedRootsFirst.get([] {
     OSVERSIONINFOEXW windows8 = {};
     windows8.dwOSVersionInfoSize = sizeof windows8;
     windows8.dwMajorVersion = 6;
@@ -109,8 +100,7 @@ bool pinnedRootsFirst() {
     if (isRootKnownToSystem(0)) return false;
     writeLog(kNoIsrgRootX1);
     return true;
-  }();
-  return value;
+  });
 }
 
 RootCheckVerdict checkServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& host, std::wstring* message) {
@@ -181,7 +171,7 @@ void checkCertificateAtSending(HINTERNET request, TransferContext& context) {
   if (verdict == RootCheckVerdict::Rejected) {
     context.pinCheckFailed = true;
     context.failureDetail = host + L": " + message;
-  } else if (verdict == RootCheckVerdict::AcceptedByPinnedRoot && firstPinnedAcceptance(host)) {
+  } else if (verdict == RootCheckVerdict::AcceptedByPinnedRoot && fetchState().pinnedHostsLogged.firstTime(host)) {
     writeLog(kPinnedAccepted, host.c_str(), message.c_str());
   }
 }

@@ -1,9 +1,14 @@
 #pragma once
-// Names and URL shapes shared by both release servers.
+// The two compiled-in release base URLs (see docs/release-servers.md), and the
+// names and URL shapes that both servers share.
 #include <cstdint>
 #include <string>
 
 #include "fetch/release_version.h"
+
+// Test builds point these at the loopback release server instead.
+const std::wstring& primaryReleaseUrl();
+const std::wstring& secondaryReleaseUrl();
 
 inline constexpr wchar_t kLatestSuffix[] = L"/latest/download";  // every base URL ends with it
 inline constexpr wchar_t kVersionFileName[] = L"version.txt";

@@ -1,12 +1,12 @@
 #pragma once
-// One HTTPS GET into memory, and the fetch that retries it once in the other
-// trust mode. Win32 (WinHTTP).
+// One HTTPS GET into memory, and every network fetch built on it: the retry
+// in the other trust mode, the user's proxy and the continuation of a body
+// that broke off. Implemented with WinHTTP; the rules are in transfer_rules.h.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "fetch/fetch.h"
-#include "fetch/resume_rules.h"
+#include "fetch/transfer_rules.h"
 
 // Per request: what the status callback learnt, read by the transfer after
 // WinHttpSendRequest and WinHttpReceiveResponse have returned.
@@ -19,35 +19,11 @@ struct TransferContext {
   std::wstring failureDetail;  // host + ": " + reason when the pin check rejected
 };
 
-// Normal mode: the system's TLS checks decide and WinHTTP follows redirects.
-// Pinned mode: unknown roots pass the handshake, every server certificate is
-// checked against the pinned roots before the body is read, and each redirect
-// (at most redirectsLeft) is a new checked transfer.
-bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs, std::vector<uint8_t>& body,
-                      ProgressCallback progress, void* progressContext, bool pinnedMode, bool* secureFailureSeen,
-                      int32_t redirectsLeft, bool* notPinnedChain);
-
-// What a transfer may do beyond the plain request, and what it tells the
-// fallbacks around it.
-struct TransferRoute {
-  std::wstring proxy;                 // "host:port" of a named proxy; empty: WinHTTP's default setting
-  PartialDownload* partial = nullptr;  // bytes to ask the rest for; emptied once answered
-  // Filled by the transfer:
-  uint32_t exchangeError = 0;  // the error of a failed send or receive, before any response
-  bool answered = false;       // a response arrived, whatever its status
-  bool bodyBrokeOff = false;   // the body ended early; what arrived is in the body
-  std::wstring validator;      // the response's ETag, else its Last-Modified
-  uint64_t total = 0;          // the whole file's declared length
-};
-
-// downloadToMemory along a route.
-bool transferAlong(TransferRoute& route, const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs,
-                   std::vector<uint8_t>& body, ProgressCallback progress, void* progressContext, bool pinnedMode,
-                   bool* secureFailureSeen, int32_t redirectsLeft, bool* notPinnedChain);
+// One transfer as asked; see TransferRequest.
+TransferResult downloadToMemory(const TransferRequest& request);
 
 // Every network fetch: one transfer in the preferred mode and, after a trust
 // failure, one in the other. Each goes once more through the user's proxy
 // when it failed in a way a proxy explains, and continues the bytes kept from
 // an earlier broken-off download of the same URL.
-bool downloadWithTrustFallback(const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs,
-                               std::vector<uint8_t>& body, ProgressCallback progress, void* progressContext);
+bool downloadWithTrustFallback(const DownloadRequest& request, std::vector<uint8_t>& body);

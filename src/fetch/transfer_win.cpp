@@ -3,10 +3,10 @@
 
 #include <vector>
 
-#include "fetch/body_receiver.h"
+#include "fetch/fetch_state.h"
 #include "fetch/pinned_trust.h"
+#include "fetch/release_urls.h"
 #include "fetch/transfer.h"
-#include "fetch/transfer_limits.h"
 #include "fetch/winhttp_handles.h"
 #include "host/log.h"
 
@@ -29,26 +29,24 @@ constexpr wchar_t kUnknownRootNote[] = L", 모르는 루트";
 constexpr wchar_t kProxyWantsCredentials[] = L"프록시가 인증을 요구한다 (407): %s";
 constexpr wchar_t kResuming[] = L"끊긴 다운로드를 이어받는다 (%llu / %llu바이트)";
 constexpr wchar_t kStartingOver[] = L"끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP %u)";
+constexpr wchar_t kThroughUserProxy[] = L"사용자 프록시로 다시 묻는다: %s";
 constexpr DWORD kProxyAuthenticationRequired = 407;
 
 // Logs the failed step with the error of the call that just failed.
-bool stepFailed(const wchar_t* label) {
+TransferResult stepFailed(const wchar_t* label, TransferResult& result) {
   const DWORD error = GetLastError();
   writeLog(kStepFailure, label, unsigned(error));
-  return false;
+  return std::move(result);
 }
 
 // Send and receive share the rule: a TLS failure is remembered for the
 // caller before the step is logged.
-bool exchangeFailed(const wchar_t* label, const TransferContext& context, bool* secureFailureSeen,
-                    TransferRoute& route) {
+TransferResult exchangeFailed(const wchar_t* label, const TransferContext& context, TransferResult& result) {
   const DWORD error = GetLastError();
-  route.exchangeError = error;
-  if (secureFailureSeen != nullptr && (context.secureFailureSeen || error == kSecureFailureError)) {
-    *secureFailureSeen = true;
-  }
+  result.exchangeError = error;
+  if (context.secureFailureSeen || error == kSecureFailureError) result.secureFailureSeen = true;
   SetLastError(error);
-  return stepFailed(label);
+  return stepFailed(label, result);
 }
 
 void CALLBACK transferStatusCallback(HINTERNET request, DWORD_PTR contextValue, DWORD status, LPVOID information,
@@ -131,157 +129,240 @@ uint64_t readDeclaredLength(HINTERNET request) {
   return declaredLengthFromHeader(readHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, kContentLengthChars).c_str());
 }
 
-}  // namespace
+// WinHTTP hands proxy texts over in GlobalAlloc memory.
+struct GlobalTextTraits {
+  using Value = wchar_t*;
+  static Value invalid() { return nullptr; }
+  static bool isValid(Value v) { return v != nullptr; }
+  static void close(Value v) { GlobalFree(v); }
+};
+using GlobalText = ScopedResource<GlobalTextTraits>;
 
-bool downloadToMemory(const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs, std::vector<uint8_t>& body,
-                      ProgressCallback progress, void* progressContext, bool pinnedMode, bool* secureFailureSeen,
-                      int32_t redirectsLeft, bool* notPinnedChain) {
-  TransferRoute route;
-  return transferAlong(route, url, limit, receiveTimeoutMs, body, progress, progressContext, pinnedMode,
-                       secureFailureSeen, redirectsLeft, notPinnedChain);
+// Runs the detected (scriptUrl null) or the given PAC script for `url`.
+// Time-bounded: detection and the script download use the transfer's short
+// time-outs, so a network without any of it costs seconds, not minutes.
+std::wstring proxyFromScript(const std::wstring& url, const wchar_t* scriptUrl) {
+  ScopedInternet session(
+      WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session || !WinHttpSetTimeouts(session.get(), int(kResolveTimeoutMs), int(kConnectTimeoutMs),
+                                      int(kSendTimeoutMs), int(kSmallFileReceiveTimeoutMs))) {
+    return {};
+  }
+  WINHTTP_AUTOPROXY_OPTIONS options = {};
+  if (scriptUrl != nullptr) {
+    options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+    options.lpszAutoConfigUrl = scriptUrl;
+  } else {
+    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+  }
+  options.fAutoLogonIfChallenged = FALSE;  // never offer credentials to fetch a script
+  WINHTTP_PROXY_INFO info = {};
+  if (!WinHttpGetProxyForUrl(session.get(), url.c_str(), &options, &info)) return {};
+  const GlobalText list(info.lpszProxy);
+  const GlobalText bypass(info.lpszProxyBypass);
+  if (info.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY || !list) return {};
+  return httpsProxyOf(list.get());
 }
 
-bool transferAlong(TransferRoute& route, const std::wstring& url, uint32_t limit, uint32_t receiveTimeoutMs,
-                   std::vector<uint8_t>& body, ProgressCallback progress, void* progressContext, bool pinnedMode,
-                   bool* secureFailureSeen, int32_t redirectsLeft, bool* notPinnedChain) {
-  body.clear();
-  route.exchangeError = 0;
-  route.answered = false;
-  route.bodyBrokeOff = false;
-  if (isFetchCancelled()) return false;
-  if (notPinnedChain != nullptr) *notPinnedChain = false;
+// The proxy ("host:port") that the user's settings (Windows' Internet
+// settings, which WinHTTP's default setting does not use) give for `url`:
+// automatic detection, then the PAC URL, then the fixed proxy unless the URL's
+// host is on its bypass list. Empty for a direct connection.
+std::wstring userProxyFor(const std::wstring& url) {
+  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
+  if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return {};
+  const GlobalText scriptUrl(config.lpszAutoConfigUrl);
+  const GlobalText fixed(config.lpszProxy);
+  const GlobalText bypass(config.lpszProxyBypass);
+
+  std::wstring entry;
+  if (config.fAutoDetect) entry = proxyFromScript(url, nullptr);
+  if (entry.empty() && scriptUrl) entry = proxyFromScript(url, scriptUrl.get());
+  if (entry.empty() && fixed && !isBypassed(hostOfUrl(url), bypass ? bypass.get() : L"")) entry = httpsProxyOf(fixed.get());
+  return entry.empty() ? std::wstring() : proxyHostPort(entry);
+}
+
+}  // namespace
+
+TransferResult downloadToMemory(const TransferRequest& request) {
+  TransferResult result;
+  const DownloadRequest& download = request.download;
+  if (isFetchCancelled()) return result;
 
   UrlParts parts;
-  if (!splitUrl(url, parts)) return stepFailed(L"주소 해석");
+  if (!splitUrl(download.url, parts)) return stepFailed(L"주소 해석", result);
   if (!parts.https) {
     writeLog(kNotHttps);
-    return false;
+    return result;
   }
 
   // Declared before the handles: it must outlive every callback of the request.
   TransferContext context;
-  context.pinnedMode = pinnedMode;
+  context.pinnedMode = request.pinnedMode;
   context.connectedHost = parts.host;
 
   ScopedInternet session(
-      route.proxy.empty()
+      request.proxy.empty()
           ? WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)
-          : WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, route.proxy.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session) return stepFailed(L"세션 열기");
+          : WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, request.proxy.c_str(), WINHTTP_NO_PROXY_BYPASS,
+                        0));
+  if (!session) return stepFailed(L"세션 열기", result);
   if (!WinHttpSetTimeouts(session.get(), int(kResolveTimeoutMs), int(kConnectTimeoutMs), int(kSendTimeoutMs),
-                          int(receiveTimeoutMs))) {
-    return stepFailed(L"시간 제한 설정");
+                          int(download.receiveTimeoutMs))) {
+    return stepFailed(L"시간 제한 설정", result);
   }
   DWORD protocols = kSecureProtocols;
   if (!WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) {
-    return stepFailed(L"TLS 설정");
+    return stepFailed(L"TLS 설정", result);
   }
   ScopedInternet connection(WinHttpConnect(session.get(), parts.host.c_str(), parts.port, 0));
-  if (!connection) return stepFailed(L"연결 열기");
-  ScopedInternet request(WinHttpOpenRequest(connection.get(), L"GET", parts.object.c_str(), nullptr,
-                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
-  if (!request) return stepFailed(L"요청 열기");
+  if (!connection) return stepFailed(L"연결 열기", result);
+  ScopedInternet handle(WinHttpOpenRequest(connection.get(), L"GET", parts.object.c_str(), nullptr,
+                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+  if (!handle) return stepFailed(L"요청 열기", result);
 
   DWORD_PTR contextValue = reinterpret_cast<DWORD_PTR>(&context);
-  if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &contextValue, sizeof contextValue) ||
-      WinHttpSetStatusCallback(request.get(), transferStatusCallback,
-                               pinnedMode ? kPinnedNotifications : kNormalNotifications,
+  if (!WinHttpSetOption(handle.get(), WINHTTP_OPTION_CONTEXT_VALUE, &contextValue, sizeof contextValue) ||
+      WinHttpSetStatusCallback(handle.get(), transferStatusCallback,
+                               request.pinnedMode ? kPinnedNotifications : kNormalNotifications,
                                0) == WINHTTP_INVALID_STATUS_CALLBACK) {
-    return stepFailed(L"상태 콜백 준비");
+    return stepFailed(L"상태 콜백 준비", result);
   }
-  if (pinnedMode) {
+  if (request.pinnedMode) {
     DWORD securityFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA;
     DWORD disabled = WINHTTP_DISABLE_REDIRECTS;
-    if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags) ||
-        !WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled)) {
-      return stepFailed(L"고정 루트 확인 준비");
+    if (!WinHttpSetOption(handle.get(), WINHTTP_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags) ||
+        !WinHttpSetOption(handle.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled)) {
+      return stepFailed(L"고정 루트 확인 준비", result);
     }
   }
 
-  const bool askingForRest = route.partial != nullptr && route.partial->canContinue();
-  const std::wstring extraHeaders = askingForRest ? resumeHeaders(*route.partial) : std::wstring();
-  if (!WinHttpSendRequest(request.get(), askingForRest ? extraHeaders.c_str() : WINHTTP_NO_ADDITIONAL_HEADERS,
+  const bool askingForRest = request.partial != nullptr && request.partial->canContinue();
+  const std::wstring extraHeaders = askingForRest ? resumeHeaders(*request.partial) : std::wstring();
+  if (!WinHttpSendRequest(handle.get(), askingForRest ? extraHeaders.c_str() : WINHTTP_NO_ADDITIONAL_HEADERS,
                           askingForRest ? DWORD(extraHeaders.size()) : 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
-    return exchangeFailed(L"요청 전송", context, secureFailureSeen, route);
+    return exchangeFailed(L"요청 전송", context, result);
   }
-  if (!WinHttpReceiveResponse(request.get(), nullptr)) {
-    return exchangeFailed(L"응답 수신", context, secureFailureSeen, route);
-  }
-  route.answered = true;
+  if (!WinHttpReceiveResponse(handle.get(), nullptr)) return exchangeFailed(L"응답 수신", context, result);
+  result.answered = true;
 
-  if (pinnedMode && (context.pinCheckFailed || context.certificatesChecked == 0)) {
-    if (notPinnedChain != nullptr) *notPinnedChain = context.pinCheckFailed;
+  if (request.pinnedMode && (context.pinCheckFailed || context.certificatesChecked == 0)) {
+    result.notPinnedChain = context.pinCheckFailed;
     writeLog(kPinFailure, context.failureDetail.empty() ? kNothingChecked : context.failureDetail.c_str());
-    return false;
+    return result;
   }
 
   DWORD status = 0;
   DWORD statusBytes = sizeof status;
-  if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+  if (!WinHttpQueryHeaders(handle.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusBytes, WINHTTP_NO_HEADER_INDEX)) {
-    return stepFailed(L"HTTP 상태 읽기");
+    return stepFailed(L"HTTP 상태 읽기", result);
   }
 
-  if (pinnedMode && isRedirectStatus(status)) {
-    if (redirectsLeft <= 0) {
+  if (request.pinnedMode && isRedirectStatus(status)) {
+    if (request.redirectsLeft <= 0) {
       writeLog(kTooManyRedirects);
-      return false;
+      return result;
     }
-    std::wstring location;
-    if (!readLocation(request.get(), location)) return stepFailed(L"리디렉션 주소 읽기");
+    TransferRequest nextHop = request;
+    if (!readLocation(handle.get(), nextHop.download.url)) return stepFailed(L"리디렉션 주소 읽기", result);
     // This request stays open until the next hop has returned.
     // The next hop asks for the rest of the kept bytes too.
-    return transferAlong(route, location, limit, receiveTimeoutMs, body, progress, progressContext, true, nullptr,
-                         redirectsLeft - 1, notPinnedChain);
+    --nextHop.redirectsLeft;
+    return downloadToMemory(nextHop);
   }
-  if (status == kProxyAuthenticationRequired && !route.proxy.empty()) {
-    writeLog(kProxyWantsCredentials, route.proxy.c_str());
-    return false;
+  if (status == kProxyAuthenticationRequired && !request.proxy.empty()) {
+    writeLog(kProxyWantsCredentials, request.proxy.c_str());
+    return result;
   }
 
+  std::vector<uint8_t>& body = result.body;
   uint64_t declaredLength = 0;
   if (askingForRest) {
-    PartialDownload& partial = *route.partial;
+    PartialDownload& partial = *request.partial;
     const uint64_t stored = partial.bytes.size();
-    if (continuesPartial(status, readHeaderText(request.get(), WINHTTP_QUERY_CONTENT_RANGE, kContentRangeChars),
+    if (continuesPartial(status, readHeaderText(handle.get(), WINHTTP_QUERY_CONTENT_RANGE, kContentRangeChars),
                          stored, partial.total)) {
       writeLog(kResuming, static_cast<unsigned long long>(stored), static_cast<unsigned long long>(partial.total));
       body = std::move(partial.bytes);
       declaredLength = partial.total;
-      route.validator = partial.validator;
+      result.validator = partial.validator;
     } else {
       writeLog(kStartingOver, unsigned(status));
     }
     partial = PartialDownload{};
     // A partial answer that does not fit is no file at all: ask again for the whole.
-    if (status == 206 && body.empty()) {
-      return transferAlong(route, url, limit, receiveTimeoutMs, body, progress, progressContext, pinnedMode,
-                           secureFailureSeen, redirectsLeft, notPinnedChain);
-    }
+    if (status == 206 && body.empty()) return downloadToMemory(request);
   }
   if (body.empty()) {
     if (status != 200) {
       writeLog(kBadStatus, unsigned(status));
-      return false;
+      return result;
     }
-    declaredLength = readDeclaredLength(request.get());
-    route.validator = readValidator(request.get());
+    declaredLength = readDeclaredLength(handle.get());
+    result.validator = readValidator(handle.get());
   }
-  route.total = declaredLength;
+  result.total = declaredLength;
 
-  BodyReceiver receiver(body, limit, declaredLength, progress, progressContext);
-  if (!receiver.acceptDeclaredLength()) return false;
-  route.bodyBrokeOff = true;  // until the body is complete
+  BodyReceiver receiver(body, download.limit, declaredLength, download.progress, download.progressContext);
+  if (!receiver.acceptDeclaredLength()) return result;
+  result.bodyBrokeOff = true;  // until the body is complete
   std::vector<uint8_t> piece(kPieceBytes);
   for (;;) {
-    if (isFetchCancelled()) return false;
+    if (isFetchCancelled()) return result;
     DWORD read = 0;
-    if (!WinHttpReadData(request.get(), piece.data(), kPieceBytes, &read)) return stepFailed(L"본문 수신");
+    if (!WinHttpReadData(handle.get(), piece.data(), kPieceBytes, &read)) return stepFailed(L"본문 수신", result);
     if (read == 0) {
-      if (!receiver.finish()) return false;
-      route.bodyBrokeOff = false;
-      return true;
+      if (!receiver.finish()) return result;
+      result.bodyBrokeOff = false;
+      result.done = true;
+      return result;
     }
-    if (!receiver.append(piece.data(), read)) return false;
+    if (!receiver.append(piece.data(), read)) return result;
   }
+}
+
+namespace {
+
+// One transfer in one trust mode: through the proxy that already worked, or
+// directly and, after a failure that a proxy explains, once more through the
+// user's proxy.
+TransferResult transferWithUserProxy(TransferRequest request) {
+  GuardedText& workingProxy = fetchState().workingProxy;
+  request.proxy = workingProxy.get();
+  const bool knownProxy = !request.proxy.empty();
+  TransferResult direct = downloadToMemory(request);
+  if (direct.done || knownProxy || direct.answered || !couldProxyExplain(direct.exchangeError) || isFetchCancelled()) {
+    return direct;
+  }
+  request.proxy = userProxyFor(request.download.url);
+  if (request.proxy.empty()) return direct;
+  writeLog(kThroughUserProxy, request.proxy.c_str());
+  TransferResult proxied = downloadToMemory(request);
+  proxied.secureFailureSeen = proxied.secureFailureSeen || direct.secureFailureSeen;
+  if (proxied.done) workingProxy.set(request.proxy);
+  return proxied;
+}
+
+}  // namespace
+
+bool downloadWithTrustFallback(const DownloadRequest& request, std::vector<uint8_t>& body) {
+  KeptPartials& keptPartials = fetchState().keptPartials;
+  PartialDownload kept;
+  keptPartials.take(request.url, kept);
+  TransferResult last = runWithTrustFallback(pinnedRootsFirst(), [&](bool pinnedMode) {
+    return transferWithUserProxy({request, pinnedMode, kMaxRedirects, {}, &kept});
+  });
+  body = std::move(last.body);
+  if (last.done || isFetchCancelled()) return last.done;
+  // A body that broke off is kept for a later attempt, or the older bytes
+  // when this one never got as far as an answer about them.
+  if (last.bodyBrokeOff) {
+    PartialDownload broken{request.url, last.validator, last.total, std::move(body)};
+    if (broken.canContinue()) keptPartials.keep(std::move(broken));
+  } else if (kept.canContinue()) {
+    keptPartials.keep(std::move(kept));
+  }
+  return false;
 }

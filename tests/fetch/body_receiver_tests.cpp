@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "fetch/body_receiver.h"
+#include "fetch/transfer_rules.h"
 #include "support/log_capture.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fetch/fetch.h"
+#include "fetch/fetch_state.h"
 
 namespace {
 
@@ -94,9 +95,9 @@ int runInstaller(const std::vector<std::string>& args) {
     }
     say("version " + versionText(version));
   }
-  StagedInstaller staged;
   const ULONGLONG started = GetTickCount64();
-  const bool ok = fetchInstaller(version, bits, id, staged, recordProgress, &progress, &cancel);
+  StagedInstaller staged = fetchInstaller({version, bits, id, recordProgress, &progress, &cancel});
+  const bool ok = !staged.empty();
   const ULONGLONG elapsed = GetTickCount64() - started;
   PROCESS_MEMORY_COUNTERS memory = {};
   memory.cb = sizeof memory;
@@ -109,18 +110,19 @@ int runInstaller(const std::vector<std::string>& args) {
   say("progress " + percents);
   say("cancelled-after " + std::string(isFetchCancelled() ? "hooked" : "unhooked"));
   if (!ok) {
-    say(staged.filePath.empty() && staged.directory.empty() && staged.fileHandle == nullptr ? "installer-failed empty"
-                                                                                             : "installer-failed dirty");
+    say(staged.filePath().empty() && staged.directory().empty() && staged.fileHandle() == nullptr
+            ? "installer-failed empty"
+            : "installer-failed dirty");
     return 1;
   }
-  say("staged " + narrow(staged.filePath));
-  say("directory " + narrow(staged.directory));
-  say("final " + narrow(finalPathOfHandle(staged.fileHandle)));
+  say("staged " + narrow(staged.filePath()));
+  say("directory " + narrow(staged.directory()));
+  say("final " + narrow(finalPathOfHandle(staged.fileHandle())));
   if (!holdSignal.empty()) {
     for (DWORD waited = 0; !exists(holdSignal) && waited < kHoldLimitMs; waited += 50) Sleep(50);
   }
-  const std::wstring file = staged.filePath;
-  const std::wstring directory = staged.directory;
+  const std::wstring file = staged.filePath();
+  const std::wstring directory = staged.directory();
   discardStagedInstaller(&staged);
   discardStagedInstaller(&staged);
   say(std::string("discarded file-") + (exists(file) ? "kept" : "gone") + " directory-" +

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fetch/proxy_rules.h"
+#include "fetch/transfer_rules.h"
 
 TEST(ProxyRules, OnlyFailuresBeforeAnyAnswerThatAProxyCouldExplain) {
   for (uint32_t error : {12002u, 12007u, 12029u, 12030u}) EXPECT_TRUE(couldProxyExplain(error)) << error;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "fetch/release_servers.h"
 #include "fetch/release_urls.h"
 #include "support/log_capture.h"
 

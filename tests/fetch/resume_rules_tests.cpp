@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fetch/resume_rules.h"
+#include "fetch/fetch_state.h"
 
 namespace {
 PartialDownload partialOf(const wchar_t* url, size_t stored, uint64_t total, const wchar_t* validator = L"\"v1\"") {

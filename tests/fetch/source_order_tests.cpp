@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fetch/source_order.h"
+#include "fetch/fetch_state.h"
+#include "fetch/release_sources.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "fetch/cancel_hook.h"
-#include "fetch/source_walk.h"
+#include "fetch/fetch_state.h"
+#include "fetch/release_sources.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -28,8 +28,8 @@ struct FakeServers {
   std::atomic<bool>* cancelDuringInstaller = nullptr;
 
   Downloader downloader() {
-    return [this](const std::wstring& url, uint32_t limit, uint32_t timeoutMs, std::vector<uint8_t>& body,
-                  ProgressCallback progress, void* context) {
+    return [this](const DownloadRequest& request, std::vector<uint8_t>& body) {
+      const auto& [url, limit, timeoutMs, progress, context] = request;
       requests.push_back({url, limit, timeoutMs, progress != nullptr});
       body.clear();
       auto found = files.find(url);
@@ -98,11 +98,12 @@ const std::wstring kSecondVersioned = L"https://second.example/api/host/releases
 TEST_F(SourceWalkTest, SignatureThenInstallerFromOneSourceWithTheirLimitsAndProgress) {
   servers.files[kFirstVersioned + L".sig"] = std::string(64, 's');
   servers.files[kFirstVersioned] = "MZ installer";
-  std::vector<uint8_t> signature, installer;
+  ReceivedFiles received;
+  auto& [signature, installer] = received;
   int32_t lastPercent = -1;
   ProgressCallback store = [](int32_t p, void* c) { *static_cast<int32_t*>(c) = p; };
-  ASSERT_TRUE(fetchInstallerFromSources({kFirst, kSecond}, kVersion, L"Norvane-x64.exe", servers.downloader(), store,
-                                        &lastPercent, signature, installer));
+  ASSERT_TRUE(fetchInstallerFromSources({kFirst, kSecond}, {kVersion, L"Norvane-x64.exe", store, &lastPercent},
+                                        servers.downloader(), received));
   EXPECT_EQ(signature.size(), 64u);
   EXPECT_EQ(std::string(installer.begin(), installer.end()), "MZ installer");
   EXPECT_EQ(lastPercent, 100);
@@ -126,9 +127,10 @@ TEST_F(SourceWalkTest, ASignatureOfAnyOtherLengthLeavesTheWholeSource) {
     servers.files[kFirstVersioned] = "first";
     servers.files[kSecondVersioned + L".sig"] = std::string(64, 't');
     servers.files[kSecondVersioned] = "second";
-    std::vector<uint8_t> signature, installer;
-    ASSERT_TRUE(fetchInstallerFromSources({kFirst, kSecond}, kVersion, L"Norvane-x64.exe", servers.downloader(),
-                                          nullptr, nullptr, signature, installer));
+    ReceivedFiles received;
+  auto& [signature, installer] = received;
+    ASSERT_TRUE(fetchInstallerFromSources({kFirst, kSecond}, {kVersion, L"Norvane-x64.exe", nullptr, nullptr},
+                                          servers.downloader(), received));
     EXPECT_EQ(std::string(installer.begin(), installer.end()), "second");
     EXPECT_EQ(signature, std::vector<uint8_t>(64, 't'));
     EXPECT_EQ(servers.requests.size(), 3u) << "the first installer is never asked for";
@@ -140,9 +142,10 @@ TEST_F(SourceWalkTest, AFailedInstallerMovesToTheNextSourceForBothFiles) {
   servers.files[kFirstVersioned + L".sig"] = std::string(64, 's');
   servers.files[kSecondVersioned + L".sig"] = std::string(64, 't');
   servers.files[kSecondVersioned] = "second";
-  std::vector<uint8_t> signature, installer;
-  ASSERT_TRUE(fetchInstallerFromSources({kFirst, kSecond}, kVersion, L"Norvane-x64.exe", servers.downloader(), nullptr,
-                                        nullptr, signature, installer));
+  ReceivedFiles received;
+  auto& [signature, installer] = received;
+  ASSERT_TRUE(fetchInstallerFromSources({kFirst, kSecond}, {kVersion, L"Norvane-x64.exe", nullptr, nullptr},
+                                        servers.downloader(), received));
   EXPECT_EQ(signature, std::vector<uint8_t>(64, 't'));
   EXPECT_EQ(logged(), std::vector<std::wstring>{kFirstToSecond});
 }
@@ -151,9 +154,9 @@ TEST_F(SourceWalkTest, ASourceOfUnknownShapeIsSkippedWithOneLinePerFileName) {
   const std::wstring odd = L"https://odd.example/releases";
   servers.files[kSecondVersioned + L".sig"] = std::string(64, 't');
   servers.files[kSecondVersioned] = "second";
-  std::vector<uint8_t> signature, installer;
-  ASSERT_TRUE(fetchInstallerFromSources({odd, kSecond}, kVersion, L"Norvane-x64.exe", servers.downloader(), nullptr,
-                                        nullptr, signature, installer));
+  ReceivedFiles received;
+  ASSERT_TRUE(fetchInstallerFromSources({odd, kSecond}, {kVersion, L"Norvane-x64.exe", nullptr, nullptr},
+                                        servers.downloader(), received));
   const std::wstring shape = L"판올림 주소가 아는 모양이 아니다. 조각을 받지 않는다";
   EXPECT_EQ(logged(), (std::vector<std::wstring>{shape, shape, L"판올림을 odd.example 에서 받지 못해 second.example 에서 받는다"}));
   EXPECT_EQ(servers.requests.size(), 2u);
@@ -167,9 +170,9 @@ TEST_F(SourceWalkTest, ACancelDuringTheInstallerStopsBeforeTheNextSource) {
   std::atomic<bool> cancel{false};
   servers.cancelDuringInstaller = &cancel;
   ScopedCancelHook hook(&cancel);
-  std::vector<uint8_t> signature, installer;
-  EXPECT_FALSE(fetchInstallerFromSources({kFirst, kSecond}, kVersion, L"Norvane-x64.exe", servers.downloader(), nullptr,
-                                         nullptr, signature, installer));
+  ReceivedFiles received;
+  EXPECT_FALSE(fetchInstallerFromSources({kFirst, kSecond}, {kVersion, L"Norvane-x64.exe", nullptr, nullptr},
+                                         servers.downloader(), received));
   EXPECT_EQ(servers.requests.size(), 2u);
   EXPECT_TRUE(logged().empty());
 }

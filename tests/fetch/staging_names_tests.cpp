@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "fetch/cancel_hook.h"
+#include "fetch/fetch_state.h"
 #include "fetch/fetch.h"
 #include "fetch/staging_names.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fetch/trust_rules.h"
+#include "fetch/transfer_rules.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -40,11 +40,10 @@ TEST(RootVerdict, EachCombinationOfPolicyChainStatusAndPinnedMatch) {
 
 struct Attempt {
   bool pinnedMode;
-  bool gotSecureFailure;
-  bool gotNotPinned;
 };
 
 // A scripted transfer: each call takes the next outcome and records its mode.
+// A trust failure is reported as each mode reports it.
 struct ScriptedTransfers {
   struct Outcome {
     bool ok;
@@ -55,12 +54,13 @@ struct ScriptedTransfers {
   std::vector<Attempt> attempts;
 
   TrustTransfer function() {
-    return [this](bool pinned, bool* secureFailureSeen, bool* notPinnedChain) {
-      attempts.push_back({pinned, secureFailureSeen != nullptr, notPinnedChain != nullptr});
+    return [this](bool pinned) {
+      attempts.push_back({pinned});
       const Outcome outcome = outcomes.at(attempts.size() - 1);
-      if (notPinnedChain) *notPinnedChain = outcome.trustFailure;
-      if (secureFailureSeen && outcome.trustFailure) *secureFailureSeen = true;
-      return outcome.ok;
+      TransferResult result;
+      result.done = outcome.ok;
+      (pinned ? result.notPinnedChain : result.secureFailureSeen) = outcome.trustFailure;
+      return result;
     };
   }
 };
@@ -68,43 +68,36 @@ struct ScriptedTransfers {
 TEST(TrustFallback, NormalFirstRetriesPinnedOnlyAfterATlsFailure) {
   log_capture::clear();
   ScriptedTransfers ok({{true, false}});
-  EXPECT_TRUE(runWithTrustFallback(false, ok.function()));
+  EXPECT_TRUE(runWithTrustFallback(false, ok.function()).done);
   ASSERT_EQ(ok.attempts.size(), 1u);
   EXPECT_FALSE(ok.attempts[0].pinnedMode);
-  EXPECT_TRUE(ok.attempts[0].gotSecureFailure);
-  EXPECT_FALSE(ok.attempts[0].gotNotPinned);
 
   ScriptedTransfers notFound({{false, false}});
-  EXPECT_FALSE(runWithTrustFallback(false, notFound.function()));
+  EXPECT_FALSE(runWithTrustFallback(false, notFound.function()).done);
   EXPECT_EQ(notFound.attempts.size(), 1u);
   EXPECT_TRUE(log_capture::lines().empty());
 
   ScriptedTransfers tls({{false, true}, {false, true}});
-  EXPECT_FALSE(runWithTrustFallback(false, tls.function()));
+  EXPECT_FALSE(runWithTrustFallback(false, tls.function()).done);
   ASSERT_EQ(tls.attempts.size(), 2u) << "exactly one retry";
   EXPECT_TRUE(tls.attempts[1].pinnedMode);
-  EXPECT_FALSE(tls.attempts[1].gotSecureFailure);
-  EXPECT_FALSE(tls.attempts[1].gotNotPinned);
   EXPECT_EQ(log_capture::lines(), std::vector<std::wstring>{kRetryPinned});
 
   ScriptedTransfers rescued({{false, true}, {true, false}});
-  EXPECT_TRUE(runWithTrustFallback(false, rescued.function()));
+  EXPECT_TRUE(runWithTrustFallback(false, rescued.function()).done);
 }
 
 TEST(TrustFallback, PinnedFirstRetriesNormalOnlyAfterARejectedChain) {
   log_capture::clear();
   ScriptedTransfers other({{false, false}});
-  EXPECT_FALSE(runWithTrustFallback(true, other.function()));
+  EXPECT_FALSE(runWithTrustFallback(true, other.function()).done);
   ASSERT_EQ(other.attempts.size(), 1u);
   EXPECT_TRUE(other.attempts[0].pinnedMode);
-  EXPECT_TRUE(other.attempts[0].gotNotPinned);
-  EXPECT_FALSE(other.attempts[0].gotSecureFailure);
 
   ScriptedTransfers rejected({{false, true}, {false, false}});
-  EXPECT_FALSE(runWithTrustFallback(true, rejected.function()));
+  EXPECT_FALSE(runWithTrustFallback(true, rejected.function()).done);
   ASSERT_EQ(rejected.attempts.size(), 2u);
   EXPECT_FALSE(rejected.attempts[1].pinnedMode);
-  EXPECT_FALSE(rejected.attempts[1].gotSecureFailure);
   EXPECT_EQ(log_capture::lines(), std::vector<std::wstring>{kRetryNormal});
 }
 

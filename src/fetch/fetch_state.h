@@ -1,0 +1,111 @@
+#pragma once
+// Everything the fetch path keeps beyond one call: what outlives a fetch
+// attempt (the process-wide FetchState) and how the user's cancel request
+// reaches the transfers (a thread-local hook). Nothing here is held across a
+// network request; each record has its own guard.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fetch/transfer_rules.h"
+
+// The base URL that last served a parsable version.txt, trusted for the
+// installer fetch for five minutes.
+class LastGoodSource {
+ public:
+  static constexpr uint64_t kLifetimeMs = 300000;
+
+  void remember(const std::wstring& source, uint64_t nowMs);
+  // The remembered source while younger than kLifetimeMs, else empty.
+  std::wstring recent(uint64_t nowMs) const;
+
+ private:
+  mutable std::mutex guard_;
+  std::wstring source_;
+  uint64_t stampMs_ = 0;
+};
+
+// At most one partial download per release source (the host and port of its
+// URL). A new one of the same source replaces the old.
+class KeptPartials {
+ public:
+  void keep(PartialDownload&& partial);
+  // Moves out the partial kept for exactly this URL; false when there is none.
+  bool take(const std::wstring& url, PartialDownload& partial);
+
+ private:
+  std::mutex guard_;
+  std::vector<PartialDownload> kept_;
+};
+
+// A string value behind a mutex.
+class GuardedText {
+ public:
+  void set(const std::wstring& text);
+  std::wstring get() const;
+
+ private:
+  mutable std::mutex guard_;
+  std::wstring text_;
+};
+
+// A yes/no decided by its first reader and kept.
+class DecidedOnce {
+ public:
+  bool get(bool (*decide)());
+
+ private:
+  std::once_flag once_;
+  bool value_ = false;
+};
+
+// Names seen before, so that something is logged once per name.
+class SeenNames {
+ public:
+  // True the first time `name` is offered.
+  bool firstTime(const std::wstring& name);
+
+ private:
+  std::mutex guard_;
+  std::set<std::wstring> seen_;
+};
+
+// The fetch path's state for the whole process; it starts empty and is never
+// reset, so a retry or a second fetch reuses it.
+struct FetchState {
+  // Written by fetchReleaseVersion when a source served a parsable
+  // version.txt; read when the installer fetch orders its sources.
+  LastGoodSource lastGoodSource;
+  // Written by downloadWithTrustFallback when a download broke off (or left
+  // its older bytes unused); taken by the next download of the same URL.
+  KeptPartials keptPartials;
+  // "host:port" of the user's proxy, written by downloadWithTrustFallback
+  // once a transfer through it succeeded; every later transfer goes through it.
+  GuardedText workingProxy;
+  // Whether chains are checked against the pinned roots first (systems
+  // before Windows 8 without ISRG Root X1); decided by the first caller of
+  // pinnedRootsFirst.
+  DecidedOnce pinnedRootsFirst;
+  // Hosts whose pinned acceptance was logged, written by the pinned check.
+  SeenNames pinnedHostsLogged;
+};
+
+FetchState& fetchState();
+
+// The user's cancel flag reaches the transfers of fetchInstaller through a
+// thread-local hook instead of through every call. Null (the default on every
+// thread, and during the version fetch) means no cancel request can arrive.
+// Sets the hook for its lifetime and clears it on every way out.
+class ScopedCancelHook {
+ public:
+  explicit ScopedCancelHook(const std::atomic<bool>* cancelFlag);
+  ~ScopedCancelHook();
+  ScopedCancelHook(const ScopedCancelHook&) = delete;
+  ScopedCancelHook& operator=(const ScopedCancelHook&) = delete;
+};
+
+// True while a ScopedCancelHook is set on this thread and its flag is set.
+bool isFetchCancelled();

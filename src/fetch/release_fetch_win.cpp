@@ -1,0 +1,288 @@
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "crypto/builtin_keys.h"
+#include "crypto/signature.h"
+#include "crypto/signature_check.h"
+#include "fetch/fetch.h"
+#include "fetch/fetch_state.h"
+#include "fetch/pinned_trust.h"
+#include "fetch/release_sources.h"
+#include "fetch/release_urls.h"
+#include "fetch/staging_names.h"
+#include "fetch/transfer.h"
+#include "host/locations.h"
+#include "host/log.h"
+#include "host/win32_handles.h"
+
+// The fetch of a release, top-down: the version from the first server that
+// serves one, then the signature and the installer from one server, written
+// to a fresh private folder, read back through a handle that pins the file,
+// and kept only when the signature and the file's own version match.
+
+namespace {
+
+constexpr int kGuidChars = 40;
+constexpr DWORD kFinalPathChars = 519;
+
+constexpr wchar_t kNoPublicKey[] = L"판올림 공개키가 없다. 받지 않는다";
+constexpr wchar_t kBadSignature[] = L"받은 설치기의 서명이 맞지 않는다. 버린다";
+constexpr wchar_t kWrongVersion[] = L"받은 설치기의 버전이 요청한 것과 다르다. 버린다";
+
+// Primary then secondary, or the other way round when pinned roots come first.
+ReleaseSourceList buildReleaseSources() {
+  return orderReleaseSources(primaryReleaseUrl(), secondaryReleaseUrl(), pinnedRootsFirst());
+}
+
+// With the source that served version.txt in the last five minutes in front.
+ReleaseSourceList sourcesForInstaller() {
+  ReleaseSourceList sources = buildReleaseSources();
+  promoteSource(sources, fetchState().lastGoodSource.recent(GetTickCount64()));
+  return sources;
+}
+
+// A fresh "Norvane-download-{GUID}" folder in the user's temporary folder.
+bool createStagingDirectory(std::wstring& directory) {
+  const std::wstring temp = userTempDirectory();
+  if (temp.empty()) return false;
+  GUID guid;
+  if (FAILED(CoCreateGuid(&guid))) return false;
+  wchar_t guidText[kGuidChars];
+  if (StringFromGUID2(guid, guidText, kGuidChars) == 0) return false;
+  std::wstring candidate = temp + kStagingFolderPrefix + guidText;
+  if (!CreateDirectoryW(candidate.c_str(), nullptr)) return false;
+  directory = std::move(candidate);
+  return true;
+}
+
+bool writeWholeFile(HANDLE file, const std::vector<uint8_t>& bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const DWORD want = DWORD(std::min<size_t>(kDiskSliceBytes, bytes.size() - written));
+    DWORD done = 0;
+    if (!WriteFile(file, bytes.data() + written, want, &done, nullptr) || done == 0) return false;
+    written += done;
+  }
+  return true;
+}
+
+enum class ReadBack { Failed, Accepted, Refused };
+
+// What is verified is what was read back through the pinning handle, not
+// what was received. The bytes are hashed slice by slice as they are read, so
+// the file is never held in memory a second time.
+ReadBack readBackAndCheck(HANDLE file, const uint8_t* signature, const uint8_t* publicKey) {
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 1 || size.QuadPart > kInstallerLimit) return ReadBack::Failed;
+  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return ReadBack::Failed;
+  SignatureCheck check(signature, publicKey);
+  std::vector<uint8_t> slice(kDiskSliceBytes);
+  for (uint64_t left = uint64_t(size.QuadPart); left > 0;) {
+    const DWORD want = DWORD(std::min<uint64_t>(kDiskSliceBytes, left));
+    DWORD done = 0;
+    if (!ReadFile(file, slice.data(), want, &done, nullptr) || done == 0) return ReadBack::Failed;
+    check.addMessage(slice.data(), done);
+    left -= done;
+  }
+  if (isFetchCancelled()) return ReadBack::Failed;
+  return check.accepts() ? ReadBack::Accepted : ReadBack::Refused;
+}
+
+ReleaseVersion fileVersionOf(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<uint8_t> data(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
+  void* block = nullptr;
+  UINT blockLength = 0;
+  if (!VerQueryValueW(data.data(), L"\\", &block, &blockLength)) return {};
+  return versionFromFixedFileInfo(block, blockLength);
+}
+
+// The received bytes in a fresh staging folder, written and closed, then
+// opened again for reading with read sharing only. Empty on failure, with
+// nothing left behind.
+StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std::wstring& localName) {
+  std::wstring directory;
+  if (!createStagingDirectory(directory)) return {};
+  const std::wstring path = directory + L"\\" + localName;
+  ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    RemoveDirectoryW(directory.c_str());
+    return {};
+  }
+  // From here on the owner removes the file and the folder on every way out.
+  StagedInstaller staged(path, directory);
+  const bool written = writeWholeFile(file.get(), received);
+  file.reset();
+  if (!written) return {};
+  file.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
+  if (!file) return {};
+  staged.pin(file.release());
+  return staged;
+}
+
+// The flow: key, sources, both files from one source, staged copy, checks.
+StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::wstring& localName) {
+  uint8_t publicKey[kPublicKeyBytes];
+  if (!decodeHexKey(updatePublicKeyHex(), publicKey, kPublicKeyBytes)) {
+    writeLog(kNoPublicKey);
+    return {};
+  }
+  const ReleaseSourceList sources = sourcesForInstaller();
+  if (sources.empty()) return {};
+
+  ReceivedFiles received;
+  if (!fetchInstallerFromSources(sources, wanted, downloadWithTrustFallback, received)) return {};
+  if (isFetchCancelled()) return {};
+
+  StagedInstaller staged = writeStagedCopy(received.installer, localName);
+  received.installer = {};
+  if (staged.empty()) return {};
+  const ReadBack checked = readBackAndCheck(staged.fileHandle(), received.signature.data(), publicKey);
+  if (checked != ReadBack::Accepted) {
+    if (checked == ReadBack::Refused) writeLog(kBadSignature);
+    return {};
+  }
+  const ReleaseVersion requested{wanted.version.major, wanted.version.minor, wanted.version.patch, 0};
+  if (!(fileVersionOf(staged.filePath()) == requested)) {
+    writeLog(kWrongVersion);
+    return {};
+  }
+  return staged;
+}
+
+}  // namespace
+
+bool fetchReleaseVersion(ReleaseVersion& version) {
+  std::wstring servedBy;
+  if (!fetchVersionFromSources(buildReleaseSources(), downloadWithTrustFallback, version, servedBy)) return false;
+  fetchState().lastGoodSource.remember(servedBy, GetTickCount64());
+  return true;
+}
+
+StagedInstaller fetchInstaller(const InstallerRequest& request) {
+  if ((request.bits != 32 && request.bits != 64) || !isValidDownloadId(request.downloadId)) return {};
+  const ScopedCancelHook hook(request.cancelFlag);
+  return stageVerifiedInstaller({request.version, installerAssetName(request.bits), request.progress,
+                                 request.progressContext},
+                                localInstallerName(request.downloadId));
+}
+
+namespace {
+
+bool isLinkOrWrongKind(DWORD attributes, bool folder) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder;
+}
+
+// Opens the entry itself, never what a reparse point names, and gives it back
+// only when it is a plain folder or a plain file as asked.
+ScopedFile openPlain(const std::wstring& path, DWORD access, DWORD sharing, bool folder) {
+  const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+  ScopedFile handle(CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, sharing, nullptr, OPEN_EXISTING, flags,
+                                nullptr));
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!handle || !GetFileInformationByHandle(handle.get(), &info) || isLinkOrWrongKind(info.dwFileAttributes, folder)) {
+    return ScopedFile();
+  }
+  return handle;
+}
+
+void deleteWhenClosed(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+void removeStagingFolder(const std::wstring& folder) {
+  {
+    // Held without delete sharing, the folder can be neither renamed nor
+    // swapped for a link while its files go.
+    const ScopedFile held = openPlain(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
+    if (!held) return;
+    WIN32_FIND_DATAW entry;
+    const ScopedFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!search) return;
+    do {
+      if (isLinkOrWrongKind(entry.dwFileAttributes, false)) continue;  // staging makes plain files only
+      // No sharing: a file that anyone holds open, such as an installer that
+      // still runs or a staged copy still pinned, cannot be opened and stays.
+      const ScopedFile file = openPlain(folder + L"\\" + entry.cFileName, DELETE, 0, false);
+      if (file) deleteWhenClosed(file.get());
+    } while (FindNextFileW(search.get(), &entry));
+  }
+  // Looked at again: only a plain folder goes, and only once it is empty.
+  const ScopedFile emptied = openPlain(folder, DELETE, 0, true);
+  if (emptied) deleteWhenClosed(emptied.get());
+}
+
+}  // namespace
+
+void removeStaleStagingFolders() {
+  const std::wstring temp = userTempDirectory();
+  if (temp.empty()) return;
+  WIN32_FIND_DATAW found;
+  const ScopedFindHandle search(FindFirstFileW((temp + kStagingFolderPrefix + L"*").c_str(), &found));
+  if (!search) return;
+  do {
+    if (isStagingFolderName(found.cFileName) && !isLinkOrWrongKind(found.dwFileAttributes, true)) {
+      removeStagingFolder(temp + found.cFileName);
+    }
+  } while (FindNextFileW(search.get(), &found));
+}
+
+StagedInstaller::StagedInstaller(std::wstring filePath, std::wstring directory)
+    : filePath_(std::move(filePath)), directory_(std::move(directory)) {}
+
+void StagedInstaller::pin(void* fileHandle) {
+  if (fileHandle_ != nullptr && fileHandle_ != INVALID_HANDLE_VALUE) CloseHandle(fileHandle_);
+  fileHandle_ = fileHandle;
+}
+
+StagedInstaller::~StagedInstaller() { discardStagedInstaller(this); }
+
+StagedInstaller::StagedInstaller(StagedInstaller&& other) noexcept
+    : filePath_(std::move(other.filePath_)), directory_(std::move(other.directory_)), fileHandle_(other.fileHandle_) {
+  other.filePath_.clear();
+  other.directory_.clear();
+  other.fileHandle_ = nullptr;
+}
+
+StagedInstaller& StagedInstaller::operator=(StagedInstaller&& other) noexcept {
+  if (this != &other) {
+    discardStagedInstaller(this);
+    std::swap(filePath_, other.filePath_);
+    std::swap(directory_, other.directory_);
+    std::swap(fileHandle_, other.fileHandle_);
+  }
+  return *this;
+}
+
+void discardStagedInstaller(StagedInstaller* staged) {
+  if (staged == nullptr) return;
+  if (staged->fileHandle_ != nullptr && staged->fileHandle_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(staged->fileHandle_);
+    staged->fileHandle_ = nullptr;
+  }
+  if (!staged->filePath_.empty()) {
+    DeleteFileW(staged->filePath_.c_str());
+    staged->filePath_.clear();
+  }
+  if (!staged->directory_.empty()) {
+    RemoveDirectoryW(staged->directory_.c_str());
+    staged->directory_.clear();
+  }
+}
+
+std::wstring finalPathOfHandle(void* fileHandle) {
+  if (fileHandle == nullptr || fileHandle == INVALID_HANDLE_VALUE) return {};
+  wchar_t path[kFinalPathChars];
+  const DWORD length = GetFinalPathNameByHandleW(fileHandle, path, kFinalPathChars, 0);
+  if (length == 0 || length >= kFinalPathChars) return {};
+  return localPathFromFinalPath(std::wstring(path, length));
+}

@@ -1,0 +1,169 @@
+#pragma once
+// One transfer's request and result, and the rules it follows apart from
+// WinHTTP and CryptoAPI: the body's length and progress, continuing a body
+// that broke off, the trust decisions and their fallback, and the user's
+// proxy as a second way out.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fetch/fetch.h"
+
+inline constexpr uint32_t kVersionFileLimit = 64;
+inline constexpr uint32_t kSignatureFileLimit = 1024;
+inline constexpr uint32_t kInstallerLimit = 67108864;     // 64 MiB
+inline constexpr uint32_t kSmallFileReceiveTimeoutMs = 5000;
+inline constexpr uint32_t kInstallerReceiveTimeoutMs = 60000;
+inline constexpr uint32_t kResolveTimeoutMs = 3000;
+inline constexpr uint32_t kConnectTimeoutMs = 3000;
+inline constexpr uint32_t kSendTimeoutMs = 3000;
+inline constexpr int32_t kMaxRedirects = 5;               // followed after the first request, pinned mode
+inline constexpr uint32_t kPieceBytes = 65536;            // one WinHttpReadData
+inline constexpr uint32_t kDiskSliceBytes = 1048576;      // one WriteFile / ReadFile of the staged file
+inline constexpr uint32_t kContentLengthChars = 32;
+inline constexpr uint32_t kValidatorChars = 256;           // ETag or Last-Modified text
+inline constexpr uint32_t kContentRangeChars = 96;
+
+// One file as the release fetch asks for it.
+struct DownloadRequest {
+  std::wstring url;
+  uint32_t limit = 0;  // largest body accepted, in bytes
+  uint32_t receiveTimeoutMs = 0;
+  ProgressCallback progress = nullptr;  // the installer only
+  void* progressContext = nullptr;
+};
+
+// The start of a body that broke off, with what identifies the whole file.
+struct PartialDownload {
+  std::wstring url;
+  std::wstring validator;  // the first response's ETag, else its Last-Modified, as sent
+  uint64_t total = 0;      // the whole file's declared length
+  std::vector<uint8_t> bytes;
+
+  // Only a known length and a validator let the rest be asked for safely.
+  bool canContinue() const { return !bytes.empty() && total > bytes.size() && !validator.empty(); }
+};
+
+// One HTTPS GET in one trust mode along one route.
+// Normal mode: the system's TLS checks decide and WinHTTP follows redirects.
+// Pinned mode: unknown roots pass the handshake, every server certificate is
+// checked against the pinned roots before the body is read, and each redirect
+// (at most redirectsLeft) is a new checked transfer.
+struct TransferRequest {
+  DownloadRequest download;
+  bool pinnedMode = false;
+  int32_t redirectsLeft = kMaxRedirects;
+  std::wstring proxy;                  // "host:port" of a named proxy; empty: WinHTTP's default setting
+  PartialDownload* partial = nullptr;  // bytes to ask the rest for; emptied once answered
+};
+
+// What became of one transfer, and what it tells the fallbacks around it.
+struct TransferResult {
+  bool done = false;  // the whole body is in `body`
+  std::vector<uint8_t> body;
+  bool secureFailureSeen = false;  // the request failed on a TLS failure
+  bool notPinnedChain = false;     // the pinned check rejected the server's chain
+  uint32_t exchangeError = 0;      // the error of a failed send or receive, before any response
+  bool answered = false;           // a response arrived, whatever its status
+  bool bodyBrokeOff = false;       // the body ended early; what arrived is in `body`
+  std::wstring validator;          // the response's ETag, else its Last-Modified
+  uint64_t total = 0;              // the whole file's declared length
+};
+
+// --- The body -------------------------------------------------------------
+
+// Content-Length text as the standard conversion reads it: leading blanks
+// skipped, stops at the first non-digit, 0 without digits, the largest value
+// on overflow. 0 means unknown.
+uint64_t declaredLengthFromHeader(const wchar_t* text);
+
+bool isRedirectStatus(uint32_t status);
+
+// The declared length against the limit before any byte, the running total
+// before each append, the end of the body against the declared length, and
+// progress.
+class BodyReceiver {
+ public:
+  BodyReceiver(std::vector<uint8_t>& body, uint32_t limit, uint64_t declaredLength, ProgressCallback progress,
+               void* progressContext);
+
+  // Before the body: false (logged) when the declared length passes the
+  // limit; otherwise room for the declared length is reserved.
+  bool acceptDeclaredLength();
+  // One received piece: false (logged) when the total would pass the limit or
+  // the declared length; otherwise appended and progress reported.
+  bool append(const uint8_t* piece, uint32_t count);
+  // After the server ended the body: false (logged) when it is empty or
+  // shorter than declared.
+  bool finish() const;
+
+ private:
+  std::vector<uint8_t>& body_;
+  uint32_t limit_;
+  uint64_t declaredLength_;
+  ProgressCallback progress_;
+  void* progressContext_;
+};
+
+// --- Continuing a body that broke off ---------------------------------------
+
+// "Range: bytes=N-" and "If-Range: <validator>", as extra request headers.
+std::wstring resumeHeaders(const PartialDownload& partial);
+
+// A 206 whose Content-Range is exactly "bytes <stored>-<total - 1>/<total>"
+// continues the stored bytes; any other answer (a 200 for a changed file, a
+// wrong range or total) does not.
+bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_t stored, uint64_t total);
+
+// --- Trust ----------------------------------------------------------------
+
+enum class RootCheckVerdict { TrustedBySystem = 0, AcceptedByPinnedRoot = 1, Rejected = 2 };
+
+inline constexpr uint32_t kChainUntrustedRoot = 0x00000020;  // CERT_TRUST_IS_UNTRUSTED_ROOT
+inline constexpr size_t kVerdictMessageChars = 96;
+
+// What CryptoAPI said about one server chain.
+struct ChainFacts {
+  bool policyPassed = false;      // CertVerifyCertificateChainPolicy succeeded with error 0
+  uint32_t policyError = 0;       // its status error; 0 when the call itself failed
+  uint32_t chainErrorStatus = 0;  // the chain's trust error status
+  const char* matchedRootName = nullptr;  // the pinned row byte-identical to the top certificate
+};
+
+// A chain passes when the policy passed and it is either fully trusted or its
+// only error is an untrusted root that is one of the pinned ones.
+RootCheckVerdict decideRootVerdict(const ChainFacts& facts, std::wstring& message);
+
+// "0x" and eight lowercase hex digits, as "0x%08lx" prints.
+std::wstring hex32(uint32_t value);
+
+// One transfer in the given mode (true: pinned).
+using TrustTransfer = std::function<TransferResult(bool pinnedMode)>;
+
+// At most two transfers: the first in the preferred mode and, only when it
+// failed for a trust reason (normal mode: a TLS failure; pinned mode: a
+// rejected chain), one in the other mode. The result is the last transfer's.
+TransferResult runWithTrustFallback(bool pinnedFirst, const TrustTransfer& transfer);
+
+// --- The user's proxy -----------------------------------------------------
+
+// Name not resolved, cannot connect, connection reset or aborted, time-out:
+// what a network that only lets a proxy out looks like from inside.
+bool couldProxyExplain(uint32_t winhttpError);
+
+// The entry of a WinHTTP proxy list that serves https: "https=host:port" first,
+// else an entry without a scheme ("host:port"); entries are separated by ';'
+// or blanks. Empty when none serves https.
+std::wstring httpsProxyOf(const std::wstring& proxyList);
+
+// "host:port" of one proxy entry without scheme prefix, credentials or path;
+// port 80 when none is given. Empty when no host is left. This is both what
+// the session is opened with and what the log may show.
+std::wstring proxyHostPort(const std::wstring& entry);
+
+// Whether `host` (a URL's host, with or without ":port") is on the bypass
+// list: entries separated by ';', ',' or blanks, "<local>" for names without a
+// dot, '*' for any run of characters, case-insensitive; a scheme prefix or a
+// port on an entry is ignored, and so is the host's port.
+bool isBypassed(const std::wstring& host, const std::wstring& bypassList);
