@@ -10,10 +10,17 @@ constexpr uint32_t redOf(Colour c) { return c & 0xFF; }
 constexpr uint32_t greenOf(Colour c) { return (c >> 8) & 0xFF; }
 constexpr uint32_t blueOf(Colour c) { return (c >> 16) & 0xFF; }
 
+inline constexpr uint32_t kFullWeight = 255;
+
 // Per channel (b * (255 - weight) + a * weight) / 255: weight 255 gives a, 0 gives b.
-Colour blendColour(Colour a, Colour b, uint32_t weight);
+constexpr Colour blendColour(Colour a, Colour b, uint32_t weight) {
+  const uint32_t w = weight > kFullWeight ? kFullWeight : weight;
+  const auto channel = [w](uint32_t x, uint32_t y) { return (y * (kFullWeight - w) + x * w) / kFullWeight; };
+  return rgb(channel(redOf(a), redOf(b)), channel(greenOf(a), greenOf(b)), channel(blueOf(a), blueOf(b)));
+}
+
 // Opaque GDI+ ARGB from a colour reference.
-uint32_t toArgb(Colour c);
+constexpr uint32_t toArgb(Colour c) { return 0xFF000000u | (redOf(c) << 16) | (greenOf(c) << 8) | blueOf(c); }
 
 namespace palette {
 inline constexpr Colour kBackground = rgb(37, 37, 38);
