@@ -31,7 +31,8 @@ constexpr int kCaptionChars = 256;  // 255 characters and the terminator
 
 // Vector glyphs on a 16 x 16 design grid.
 enum class Glyph : int32_t { Nothing = 0, MinimizeDash = 1, PointerArrow = 9 };
-constexpr float kGlyphUnit = 1.0f / 16.0f;
+constexpr float kGlyphGrid = 16.0f;
+constexpr float kGlyphUnit = 1.0f / kGlyphGrid;
 constexpr float kDashPenFactor = 1.3f;
 constexpr float kMinimumDashPen = 1.0f;
 struct GlyphPoint {

@@ -1,3 +1,5 @@
+// The setup window on screen: class, creation, placement, window procedure
+// and the message pump that hands the user's requests to the install flow.
 #include <dwmapi.h>
 #include <windowsx.h>
 
