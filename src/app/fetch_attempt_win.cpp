@@ -11,14 +11,13 @@ namespace {
 constexpr uint32_t kPollIntervalMs = 50;
 constexpr int32_t kNothingShown = -1;
 constexpr int32_t kNoProgressShown = -3;  // never a real value, so the first pass always shows a screen
-constexpr int32_t kUserEvent = -1;
 
 DWORD WINAPI workerThread(void* arguments) {
   return DWORD(fetchWorker(static_cast<WorkerArguments*>(arguments)));
 }
 
 bool isCancel(const PumpResult& result) {
-  return result.index == kUserEvent && result.event == int32_t(SetupEvent::Cancel);
+  return result.outcome == PumpOutcome::UserEvent && result.event == SetupEvent::Cancel;
 }
 
 }  // namespace

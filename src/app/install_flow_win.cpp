@@ -83,7 +83,7 @@ int runInstallFlow(HINSTANCE instance, const std::string& downloadId, const Laun
     if (options.background) return kFailureExitCode;
     applyView(failureView());
     const PumpResult choice = pumpSetupWindow(kPumpWaitForever, nullptr, 0);
-    if (choice.index != -1 || choice.event != int32_t(SetupEvent::Retry)) {
+    if (choice.outcome != PumpOutcome::UserEvent || choice.event != SetupEvent::Retry) {
       closeSetupWindow();
       return kFailureExitCode;
     }

@@ -10,10 +10,21 @@ constexpr uint32_t redOf(Colour c) { return c & 0xFF; }
 constexpr uint32_t greenOf(Colour c) { return (c >> 8) & 0xFF; }
 constexpr uint32_t blueOf(Colour c) { return (c >> 16) & 0xFF; }
 
+inline constexpr uint32_t kFullColourWeight = 255;
+
+constexpr uint32_t blendChannel(uint32_t a, uint32_t b, uint32_t weight) {
+  return (b * (kFullColourWeight - weight) + a * weight) / kFullColourWeight;
+}
+
 // Per channel (b * (255 - weight) + a * weight) / 255: weight 255 gives a, 0 gives b.
-Colour blendColour(Colour a, Colour b, uint32_t weight);
+constexpr Colour blendColour(Colour a, Colour b, uint32_t weight) {
+  const uint32_t w = weight > kFullColourWeight ? kFullColourWeight : weight;
+  return rgb(blendChannel(redOf(a), redOf(b), w), blendChannel(greenOf(a), greenOf(b), w),
+             blendChannel(blueOf(a), blueOf(b), w));
+}
+
 // Opaque GDI+ ARGB from a colour reference.
-uint32_t toArgb(Colour c);
+constexpr uint32_t toArgb(Colour c) { return 0xFF000000u | (redOf(c) << 16) | (greenOf(c) << 8) | blueOf(c); }
 
 namespace palette {
 inline constexpr Colour kBackground = rgb(37, 37, 38);

@@ -1,10 +1,23 @@
 #pragma once
-// Scoped owners for the GDI resources the setup window holds while drawing:
-// objects, memory DCs, window DCs, selections and paint sessions.
+// Scoped owners for the GDI and GDI+ resources the setup window holds while
+// drawing: objects, memory DCs, window DCs, selections, paint sessions and the
+// GDI+ flat API's graphics, paths, brushes and pens.
 #include <windows.h>
+// WIN32_LEAN_AND_MEAN leaves out the COM types the GDI+ headers use.
+#include <objidl.h>
+
+#include <algorithm>
+#include <memory>
+
+// The GDI+ headers expect min and max, which NOMINMAX removes.
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
 
 #include "host/win32_handles.h"
-#include "ui/layout_rect.h"
+#include "ui/setup_layout.h"
 
 template <typename Object>
 struct GdiObjectTraits {
@@ -75,3 +88,25 @@ inline RECT toRect(const LayoutRect& r) { return RECT{LONG(r.left), LONG(r.top),
 inline LayoutRect toLayoutRect(const RECT& r) {
   return LayoutRect{int32_t(r.left), int32_t(r.top), int32_t(r.right), int32_t(r.bottom)};
 }
+
+// The flat API rather than the C++ wrapper classes of <gdiplus.h>: its calls
+// report failure as a status, which suits drawing that must quietly degrade.
+namespace gdip = Gdiplus::DllExports;
+
+struct GdipGraphicsDeleter {
+  void operator()(Gdiplus::GpGraphics* graphics) const { gdip::GdipDeleteGraphics(graphics); }
+};
+struct GdipPathDeleter {
+  void operator()(Gdiplus::GpPath* path) const { gdip::GdipDeletePath(path); }
+};
+struct GdipBrushDeleter {
+  void operator()(Gdiplus::GpBrush* brush) const { gdip::GdipDeleteBrush(brush); }
+};
+struct GdipPenDeleter {
+  void operator()(Gdiplus::GpPen* pen) const { gdip::GdipDeletePen(pen); }
+};
+
+using GdipGraphics = std::unique_ptr<Gdiplus::GpGraphics, GdipGraphicsDeleter>;
+using GdipPath = std::unique_ptr<Gdiplus::GpPath, GdipPathDeleter>;
+using GdipBrush = std::unique_ptr<Gdiplus::GpBrush, GdipBrushDeleter>;
+using GdipPen = std::unique_ptr<Gdiplus::GpPen, GdipPenDeleter>;

@@ -12,7 +12,7 @@ SetupViewState progressView(int32_t bitness, int32_t percent) {
   view.detail = bitness == kBitness64 ? setup_texts::kDetail64 : setup_texts::kDetail32;
   view.progress = percent;
   view.note = setup_texts::kProgressNote;
-  view.noteActive = 1;
+  view.noteActive = true;
   view.alert = false;
   view.buttons = SetupButtons::Cancel;
   return view;

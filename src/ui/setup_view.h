@@ -21,16 +21,22 @@ struct SetupViewState {
   std::wstring detail;      // empty: no detail block
   int32_t progress = ProgressHidden;
   std::wstring note;        // empty: no note box
-  int32_t noteActive = 0;   // colour of the note dot
+  bool noteActive = false;  // the note dot in the active colour
   bool alert = false;       // heading in the alert colour
   int32_t buttons = SetupButtons::None;
 };
 
-// index -1: the user raised `event`; index i >= 0: the i-th handle was
-// signalled; index -2: the time ran out or the wait failed.
+// What ended a pump of the window.
+enum class PumpOutcome : int32_t {
+  TimedOut,         // the time ran out or the wait failed
+  UserEvent,        // the user raised `event`
+  HandleSignalled,  // the handle at `index` was signalled
+};
+
 struct PumpResult {
-  int32_t index = -2;
-  int32_t event = 0;
+  PumpOutcome outcome = PumpOutcome::TimedOut;
+  uint32_t index = 0;                   // with HandleSignalled only
+  SetupEvent event = SetupEvent::None;  // with UserEvent only
 };
 
 // bitness 64 or 32 selects the detail text; percent -1 before the download

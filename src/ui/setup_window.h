@@ -19,9 +19,9 @@ bool openSetupWindow(HINSTANCE instance);
 void applyView(const SetupViewState& view);
 
 // Dispatches messages of every window of the thread until the user raises an
-// event (index -1), handle i is signalled (index i), or timeoutMs runs out or
-// the wait fails (index -2). timeoutMs 0 drains the queue and returns;
-// kPumpWaitForever waits without limit. At most 63 handles.
+// event, handle i is signalled (index i), or timeoutMs runs out or the wait
+// fails. timeoutMs 0 drains the queue and returns; kPumpWaitForever waits
+// without limit. At most 63 handles.
 PumpResult pumpSetupWindow(uint32_t timeoutMs, const HANDLE* handles, uint32_t count);
 
 // Destroys the window and forgets its view and any pending event. Fonts and

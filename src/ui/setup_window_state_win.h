@@ -1,30 +1,55 @@
 #pragma once
-// The one setup window of the process and what it shows. Touched only on the
-// user-interface thread.
+// Everything the setup window keeps for the life of the process, in one value:
+// one window per process, touched only on the user-interface thread (GDI+
+// start-up excepted, which runs under its one-time initialisation).
 #include <windows.h>
 
 #include <cstdint>
 
-#include "ui/dpi_scale.h"
 #include "ui/setup_layout.h"
 #include "ui/setup_view.h"
 
 struct SetupWindowState {
+  // Set by openSetupWindow, read when it creates the buttons.
   HINSTANCE instance = nullptr;
+  // Created by openSetupWindow; null again after closeSetupWindow.
   HWND window = nullptr;
   HWND minimizeButton = nullptr;
   HWND cancelButton = nullptr;
   HWND retryButton = nullptr;
+  // Stored by applyView (open fills in the preparing heading); back to the
+  // default by closeSetupWindow. Read by layout, painting and commands.
   SetupViewState view;
-  int32_t pendingEvent = int32_t(SetupEvent::None);
+  // Raised by the window procedure, taken by pumpSetupWindow; cleared by
+  // openSetupWindow, applyView and closeSetupWindow.
+  SetupEvent pendingEvent = SetupEvent::None;
+  // Advanced by the animation timer, read by the painter: 0..999.
   int32_t animationPhase = 0;
-  uint32_t buttonsChangedAt = 0;  // tick count when the footer buttons last changed
-  bool placed = false;  // centred since the last open
+  // Tick count of the last footer change, set by openSetupWindow and applyView.
+  uint32_t buttonsChangedAt = 0;
+  // Set by the first relayout after openSetupWindow, which clears it: only
+  // that relayout centres the window.
+  bool placed = false;
+  // Written by every relayout; read by the painter, the footer and the timer.
   SetupLayout layout;
+  // Read from the screen by openSetupWindow, at least 96.
   int32_t screenDpi = kBaseDpi;
+  // Made once by the first openSetupWindow at its dpi and never deleted, so
+  // held raw rather than by owners that would delete them at exit. A null
+  // font draws with the DC's current one.
+  HFONT fonts[kSetupFontCount] = {};
+  bool fontsCreated = false;
+  // Set when the first openSetupWindow registers the class; never unregistered.
+  bool classRegistered = false;
+  // Set once by startGraphics: GDI+ started (never shut down).
+  bool graphicsAvailable = false;
+  // The drawn button under the mouse, moved by the buttons' mouse messages.
+  HWND hoveredButton = nullptr;
+
+  HFONT font(SetupFontRole role) const { return fonts[int32_t(role)]; }
 };
 
-SetupWindowState& setupWindowState();
-
-void setScreenDpi(int32_t dpi);  // clamps to at least 96
-int32_t scaleForDpi(int32_t value);
+inline SetupWindowState& setupWindowState() {
+  static SetupWindowState state;
+  return state;
+}

@@ -1,12 +1,10 @@
+// The setup window on screen: class, creation, placement, window procedure
+// and the message pump that hands the user's requests to the install flow.
 #include <dwmapi.h>
 #include <windowsx.h>
 
-#include "ui/drawn_button_win.h"
+#include "ui/colours.h"
 #include "ui/gdi_handles.h"
-#include "ui/gdi_text_measurer_win.h"
-#include "ui/graphics_win.h"
-#include "ui/setup_fonts_win.h"
-#include "ui/setup_geometry.h"
 #include "ui/setup_paint_win.h"
 #include "ui/setup_texts.h"
 #include "ui/setup_window.h"
@@ -28,8 +26,43 @@ constexpr DWORD kDwmCornerRound = 2;
 constexpr int kClassNameChars = 16;  // 15 characters: enough to tell "Button" apart
 constexpr int kCaptionChars = 16;    // the footer captions are short
 constexpr wchar_t kButtonClass[] = L"Button";
+// MsgWaitForMultipleObjects keeps one slot for the message queue.
+constexpr uint32_t kMaxPumpHandles = MAXIMUM_WAIT_OBJECTS - 1;
+constexpr PumpResult kTimedOut{};
 
-bool classRegistered = false;
+// Measures the window's texts with GDI on a DC, for the pure layout.
+class GdiTextMeasurer : public TextMeasurer {
+ public:
+  explicit GdiTextMeasurer(HDC dc) : dc_(dc) {}
+
+  int32_t lineWidth(SetupFontRole font, std::wstring_view text) const override {
+    ScopedSelectObject select(dc_, setupWindowState().font(font));
+    SIZE size{};
+    if (!GetTextExtentPoint32W(dc_, text.data(), int(text.size()), &size)) return 0;
+    return int32_t(size.cx);
+  }
+
+  int32_t blockHeight(SetupFontRole font, std::wstring_view wrapped, int32_t width) const override {
+    ScopedSelectObject select(dc_, setupWindowState().font(font));
+    RECT bounds{0, 0, LONG(width), 0};
+    DrawTextW(dc_, wrapped.data(), int(wrapped.size()), &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return int32_t(bounds.bottom - bounds.top);
+  }
+
+ private:
+  HDC dc_;
+};
+
+void ensureSetupFonts(SetupWindowState& state) {
+  if (state.fontsCreated) return;
+  for (int32_t i = 0; i < kSetupFontCount; ++i) {
+    const SetupFontDescription& font = kSetupFontDescriptions[i];
+    state.fonts[i] = CreateFontW(-scaleForDpi(font.pixelSize, state.screenDpi), 0, 0, 0, font.weight, FALSE, FALSE,
+                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, kSetupFontFace);
+  }
+  state.fontsCreated = true;
+}
 
 int32_t readScreenDpi() {
   ScopedWindowDc screen(nullptr);
@@ -44,6 +77,7 @@ HICON loadWindowIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
 LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 bool registerSetupWindowClass(HINSTANCE instance) {
+  bool& classRegistered = setupWindowState().classRegistered;
   if (classRegistered) return true;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
@@ -133,7 +167,7 @@ void relayoutSetupWindow() {
 }
 
 void raiseEvent(SetupEvent event) {
-  if (event != SetupEvent::None) setupWindowState().pendingEvent = int32_t(event);
+  if (event != SetupEvent::None) setupWindowState().pendingEvent = event;
 }
 
 // Enter presses the focused footer button, if any.
@@ -223,19 +257,38 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
+
+void dispatchQueuedMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    const HWND window = setupWindowState().window;
+    if (window && IsDialogMessageW(window, &message)) continue;  // Tab, Enter, Esc
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+bool takePendingEvent(PumpResult& result) {
+  SetupWindowState& state = setupWindowState();
+  if (state.pendingEvent == SetupEvent::None) return false;
+  result = PumpResult{PumpOutcome::UserEvent, 0, state.pendingEvent};
+  state.pendingEvent = SetupEvent::None;
+  return true;
+}
 }  // namespace
 
 bool openSetupWindow(HINSTANCE instance) {
   SetupWindowState& state = setupWindowState();
   if (state.window) return true;
   state.instance = instance;
-  setScreenDpi(readScreenDpi());
+  state.screenDpi = clampDpi(readScreenDpi());
   startGraphics();
-  ensureSetupFonts(state.screenDpi);
+  ensureSetupFonts(state);
   if (!registerSetupWindowClass(instance)) return false;
 
   state.window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, setup_texts::kWindowTitle, kWindowStyle, 0, 0,
-                                 scaleForDpi(setup_metrics::kWindowWidth), scaleForDpi(setup_metrics::kInitialHeight),
+                                 setupWindowWidth(state.screenDpi),
+                                 scaleForDpi(setup_metrics::kInitialHeight, state.screenDpi),
                                  nullptr, nullptr, instance, nullptr);
   if (!state.window) return false;
   applyWindowFrameAttributes(state.window);
@@ -249,7 +302,7 @@ bool openSetupWindow(HINSTANCE instance) {
   state.retryButton =
       createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
   if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
-  state.pendingEvent = int32_t(SetupEvent::None);
+  state.pendingEvent = SetupEvent::None;
   state.buttonsChangedAt = GetTickCount();
   state.placed = false;
   if (state.view.heading.empty()) state.view.heading = setup_texts::kPreparingHeading;
@@ -265,7 +318,7 @@ void applyView(const SetupViewState& view) {
   SetupWindowState& state = setupWindowState();
   if (view.buttons != state.view.buttons) state.buttonsChangedAt = GetTickCount();
   if (&view != &state.view) state.view = view;
-  state.pendingEvent = int32_t(SetupEvent::None);
+  state.pendingEvent = SetupEvent::None;
   if (!state.window) return;
   relayoutSetupWindow();
   UpdateWindow(state.window);
@@ -282,5 +335,34 @@ void closeSetupWindow() {
   state.cancelButton = nullptr;
   state.retryButton = nullptr;
   state.view = SetupViewState{};
-  state.pendingEvent = int32_t(SetupEvent::None);
+  state.pendingEvent = SetupEvent::None;
+}
+
+PumpResult pumpSetupWindow(uint32_t timeoutMs, const HANDLE* handles, uint32_t count) {
+  // A handle list the wait cannot take counts as a failed wait, after the
+  // queue has been served like on any other call.
+  const bool handlesUsable = count <= kMaxPumpHandles && (count == 0 || handles != nullptr);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    dispatchQueuedMessages();
+    PumpResult result;
+    if (takePendingEvent(result)) return result;
+
+    DWORD wait = INFINITE;
+    if (timeoutMs != kPumpWaitForever) {
+      const DWORD elapsed = GetTickCount() - start;  // unsigned: survives the 49-day wrap
+      if (elapsed >= timeoutMs) return kTimedOut;
+      wait = timeoutMs - elapsed;
+    }
+    if (!handlesUsable) return kTimedOut;
+
+    const DWORD signalled = MsgWaitForMultipleObjects(count, handles, FALSE, wait, QS_ALLINPUT);
+    if (signalled < WAIT_OBJECT_0 + count) return PumpResult{PumpOutcome::HandleSignalled, signalled - WAIT_OBJECT_0};
+    // An abandoned mutex is still a signalled handle; the wait now owns it.
+    if (signalled >= WAIT_ABANDONED_0 && signalled < WAIT_ABANDONED_0 + count) {
+      return PumpResult{PumpOutcome::HandleSignalled, signalled - WAIT_ABANDONED_0};
+    }
+    if (signalled == WAIT_TIMEOUT || signalled == WAIT_FAILED) return kTimedOut;
+    // Input arrived: serve it and look again.
+  }
 }

@@ -76,8 +76,13 @@ void printRect(const char* label, const char* name, const RECT& rect) {
   printLine("%s %s %ld %ld %ld %ld", label, name, rect.left, rect.top, rect.right, rect.bottom);
 }
 
+// Prints the pump's outcome as "index event": -1 for a user event, -2 for a
+// timeout, else the signalled handle's index.
 void printPump(const char* scenario, const PumpResult& result) {
-  printLine("pump %s %d %d", scenario, int(result.index), int(result.event));
+  int index = -2;
+  if (result.outcome == PumpOutcome::UserEvent) index = -1;
+  if (result.outcome == PumpOutcome::HandleSignalled) index = int(result.index);
+  printLine("pump %s %d %d", scenario, index, int(result.event));
 }
 
 void holdForScreenshot(const char* name, bool handshake) {

@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "fake_text_measurer.h"
-#include "ui/dpi_scale.h"
-#include "ui/setup_geometry.h"
 #include "ui/setup_layout.h"
 #include "ui/setup_texts.h"
 #include "ui/setup_view.h"
@@ -178,7 +176,7 @@ TEST(FooterPlacement, TheButtonRowEndsFourteenAboveTheWindowBottom) {
   for (int32_t dpi : {96, 120, 144}) {
     const SetupLayout layout = layoutSetupWindow(failureView(), dpi, singleLines(dpi));
     const FooterPlacement placement = footerPlacement(SetupButtons::CloseAndRetry, layout.separatorRect, dpi);
-    EXPECT_EQ(layout.windowHeight - placement.retry.bottom, scaleLength(14, dpi)) << dpi;
+    EXPECT_EQ(layout.windowHeight - placement.retry.bottom, scaleForDpi(14, dpi)) << dpi;
   }
 }
 
@@ -200,11 +198,11 @@ TEST(WindowPlacement, TheTopBandDragsTheWindow) {
 }
 
 TEST(DpiScale, RoundsHalvesAwayFromZeroAndClampsLowDpi) {
-  EXPECT_EQ(scaleLength(380, 144), 570);
-  EXPECT_EQ(scaleLength(6, 120), 8);
-  EXPECT_EQ(scaleLength(25, 120), 31);
-  EXPECT_EQ(scaleLength(-6, 120), -8);
-  EXPECT_EQ(scaleLength(0, 144), 0);
+  EXPECT_EQ(scaleForDpi(380, 144), 570);
+  EXPECT_EQ(scaleForDpi(6, 120), 8);
+  EXPECT_EQ(scaleForDpi(25, 120), 31);
+  EXPECT_EQ(scaleForDpi(-6, 120), -8);
+  EXPECT_EQ(scaleForDpi(0, 144), 0);
   EXPECT_EQ(clampDpi(72), 96);
   EXPECT_EQ(clampDpi(0), 96);
   EXPECT_EQ(clampDpi(168), 168);

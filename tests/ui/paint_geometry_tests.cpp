@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ui/colours.h"
-#include "ui/paint_geometry.h"
+#include "ui/setup_layout.h"
 
 namespace {
 const LayoutRect kBar{24, 98, 356, 104};  // 332 wide, 6 high

@@ -12,7 +12,7 @@ TEST(SetupViewState, DefaultShowsNothingButAnEmptyHeading) {
   EXPECT_TRUE(view.detail.empty());
   EXPECT_TRUE(view.note.empty());
   EXPECT_EQ(view.progress, -2);
-  EXPECT_EQ(view.noteActive, 0);
+  EXPECT_FALSE(view.noteActive);
   EXPECT_FALSE(view.alert);
   EXPECT_EQ(view.buttons, 0);
 }
@@ -23,7 +23,7 @@ TEST(ProgressView, BeforeTheDownloadTheBarMoves) {
   EXPECT_EQ(view.detail, L"이 컴퓨터에 맞는 64비트 프로그램을 준비합니다.");
   EXPECT_EQ(view.progress, -1);
   EXPECT_EQ(view.note, kNote);
-  EXPECT_EQ(view.noteActive, 1);
+  EXPECT_TRUE(view.noteActive);
   EXPECT_FALSE(view.alert);
   EXPECT_EQ(view.buttons, 1);
 }
@@ -59,7 +59,7 @@ TEST(FailureView, OffersCloseAndRetryWithAnAlertHeading) {
   EXPECT_EQ(view.detail, L"인터넷 연결을 확인한 뒤 다시 시도해 주세요. 계속 안 되면 담당자에게 문의해 주세요.");
   EXPECT_EQ(view.progress, -2);
   EXPECT_TRUE(view.note.empty());
-  EXPECT_EQ(view.noteActive, 0);
+  EXPECT_FALSE(view.noteActive);
   EXPECT_TRUE(view.alert);
   EXPECT_EQ(view.buttons, 3);
 }
