@@ -17,6 +17,40 @@ def wide(text):
     return text.encode("utf-16-le")
 
 
+TEST_BRANCH = re.compile(r"#\s*(ifdef\s+NORVANE_TEST_BUILD|if\s+defined\(NORVANE_TEST_BUILD\))")
+PRODUCTION_BRANCH = re.compile(r"#\s*ifndef\s+NORVANE_TEST_BUILD")
+LITERAL = re.compile(r'L?"((?:[^"\\]|\\.)*)"')
+MIN_SCANNED_LENGTH = 4  # shorter literals ("rb") turn up in any image by chance
+
+
+def test_only_strings():
+    """Every string literal compiled only into the test build, and every
+    NORVANE_TEST_ name anywhere in the source: read from the source itself so
+    that a new switch is scanned for without editing this list."""
+    found = set()
+    for folder, _, names in os.walk(os.path.join(config.ROOT, "src")):
+        for name in names:
+            if not name.endswith((".cpp", ".h")):
+                continue
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                text = f.read()
+            found.update(re.findall(r"NORVANE_TEST_\w+", text))
+            branches = []  # per open #if: "test", "production" or "other"
+            for line in text.splitlines():
+                directive = line.strip()
+                if directive.startswith("#if"):
+                    branches.append("test" if TEST_BRANCH.match(directive) else
+                                    "production" if PRODUCTION_BRANCH.match(directive) else "other")
+                elif directive.startswith("#else") and branches:
+                    branches[-1] = {"test": "production", "production": "test"}.get(branches[-1], "other")
+                elif directive.startswith("#endif") and branches:
+                    branches.pop()
+                elif "test" in branches and not directive.startswith("//"):
+                    found.update(m for m in LITERAL.findall(line) if len(m) >= MIN_SCANNED_LENGTH)
+    found.discard("NORVANE_TEST_BUILD")  # the macro itself, never a string in either image
+    return sorted(found)
+
+
 class ReleaseProgram(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -58,6 +92,16 @@ class ReleaseProgram(unittest.TestCase):
     def test_has_no_security_descriptor_sidecar(self):
         self.assertNotIn(wide(".acl"), self.image)
         self.assertIn(wide(".acl"), self.test_image)  # proves the scan would see it
+
+    def test_carries_no_test_only_string_or_environment_name(self):
+        strings = test_only_strings()
+        names = [s for s in strings if s.startswith("NORVANE_TEST_")]
+        self.assertGreaterEqual(len(names), 3, strings)
+        for text in strings:
+            for encoded in (text.encode(), wide(text)):
+                self.assertNotIn(encoded, self.image, text)
+        for name in names:  # proves the scan would see them
+            self.assertTrue(name.encode() in self.test_image or wide(name) in self.test_image, name)
 
     def test_manifest_asks_for_no_elevation_and_declares_dpi_awareness(self):
         manifest = re.search(rb"<assembly.*?</assembly>", self.image, re.S).group(0)
