@@ -17,37 +17,26 @@ def wide(text):
     return text.encode("utf-16-le")
 
 
-TEST_BRANCH = re.compile(r"#\s*(ifdef\s+NORVANE_TEST_BUILD|if\s+defined\(NORVANE_TEST_BUILD\))")
-PRODUCTION_BRANCH = re.compile(r"#\s*ifndef\s+NORVANE_TEST_BUILD")
-LITERAL = re.compile(r'L?"((?:[^"\\]|\\.)*)"')
+# What only the test build compiles: the #ifdef NORVANE_TEST_BUILD branch and
+# the #else of #ifndef NORVANE_TEST_BUILD, up to the next #else or #endif.
+TEST_ONLY = re.compile(r"#if(?:def|\s+defined\()\s*NORVANE_TEST_BUILD\)?\n(.*?)#(?:else|endif)|"
+                       r"#ifndef\s+NORVANE_TEST_BUILD\n.*?#else\n(.*?)#endif", re.S)
 MIN_SCANNED_LENGTH = 4  # shorter literals ("rb") turn up in any image by chance
 
 
 def test_only_strings():
-    """Every string literal compiled only into the test build, and every
-    NORVANE_TEST_ name anywhere in the source: read from the source itself so
-    that a new switch is scanned for without editing this list."""
+    """Every NORVANE_TEST_ name and every string literal of a test-only branch,
+    read from the source so that a new switch cannot be missed."""
     found = set()
     for folder, _, names in os.walk(os.path.join(config.ROOT, "src")):
-        for name in names:
-            if not name.endswith((".cpp", ".h")):
-                continue
+        for name in (n for n in names if n.endswith((".cpp", ".h"))):
             with open(os.path.join(folder, name), encoding="utf-8") as f:
                 text = f.read()
             found.update(re.findall(r"NORVANE_TEST_\w+", text))
-            branches = []  # per open #if: "test", "production" or "other"
-            for line in text.splitlines():
-                directive = line.strip()
-                if directive.startswith("#if"):
-                    branches.append("test" if TEST_BRANCH.match(directive) else
-                                    "production" if PRODUCTION_BRANCH.match(directive) else "other")
-                elif directive.startswith("#else") and branches:
-                    branches[-1] = {"test": "production", "production": "test"}.get(branches[-1], "other")
-                elif directive.startswith("#endif") and branches:
-                    branches.pop()
-                elif "test" in branches and not directive.startswith("//"):
-                    found.update(m for m in LITERAL.findall(line) if len(m) >= MIN_SCANNED_LENGTH)
-    found.discard("NORVANE_TEST_BUILD")  # the macro itself, never a string in either image
+            for branch in TEST_ONLY.findall(text):
+                code = re.sub(r"^\s*//.*$", "", "".join(branch), flags=re.M)  # comment lines
+                found.update(m for m in re.findall(r'"((?:[^"\\]|\\.)*)"', code) if len(m) >= MIN_SCANNED_LENGTH)
+    found.discard("NORVANE_TEST_BUILD")  # the macro itself
     return sorted(found)
 
 
