@@ -152,37 +152,28 @@ class Logging(WineJourney):
         self.assertTrue(self.read_log().startswith(b"\xef\xbb\xbf["))
 
     def test_links_planted_for_the_log_are_never_written_through(self):
-        logs = os.path.dirname(self.log_path())
-        outside = os.path.join(self.files, "outside")
+        logs, outside = os.path.dirname(self.log_path()), os.path.join(self.files, "outside")
         target = os.path.join(outside, "victim.txt")
-
-        def plant(log_link):
-            shutil.rmtree(os.path.dirname(logs), ignore_errors=True)
-            shutil.rmtree(outside, ignore_errors=True)
-            os.makedirs(outside)
-            with open(target, "wb") as f:
-                f.write(b"not a log")
-            os.chmod(target, 0o640)
-            os.makedirs(logs)
-            log_link(target, self.log_path())
-
-        for name, log_link in (("symbolic link", os.symlink), ("hard link", os.link)):
+        for name, plant in (("symbolic link", lambda: os.symlink(target, self.log_path())),
+                            ("hard link", lambda: os.link(target, self.log_path())),
+                            ("linked folder", lambda: os.rmdir(logs) or os.symlink(outside, logs))):
             with self.subTest(name):
-                plant(log_link)
+                for folder in (os.path.dirname(logs), outside):
+                    shutil.rmtree(folder, ignore_errors=True)
+                os.makedirs(outside)
+                os.makedirs(logs)
+                with open(target, "wb") as f:
+                    f.write(b"not a log")
+                os.chmod(target, 0o640)
+                plant()
                 self.run_logging_once()
                 with open(target, "rb") as f:
                     self.assertEqual(f.read(), b"not a log")
                 self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
                 self.assertEqual(os.listdir(outside), ["victim.txt"])
-        with self.subTest("linked folder"):
-            plant(lambda *_: None)
-            os.rmdir(logs)
-            os.symlink(outside, logs)
-            self.run_logging_once()
-            self.assertEqual(os.listdir(outside), ["victim.txt"])
-            user_logs = [d for d, _, files in os.walk(self.prefix.drive_c) if "host.log" in files and "Local" in d]
-            self.assertEqual(len(user_logs), 1, user_logs)  # it ran on with the per-user log
-            os.remove(os.path.join(user_logs[0], "host.log"))
+        user_logs = [d for d, _, files in os.walk(self.prefix.drive_c) if "host.log" in files and "Local" in d]
+        self.assertEqual(len(user_logs), 1, user_logs)  # a linked folder is passed over for the user's own
+        os.remove(os.path.join(user_logs[0], "host.log"))
 
     def test_a_full_log_that_cannot_be_rotated_stops_growing(self):
         log = self.log_path()
