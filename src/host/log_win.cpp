@@ -232,6 +232,7 @@ void writeLog(const wchar_t* format, ...) {
   }
   if (result == LineResult::Failed) {
     ++consecutiveFailures;
+    rotateIfFull(target);  // a log grown past the limit takes lines again once rotated
     return;
   }
   consecutiveFailures.store(0);

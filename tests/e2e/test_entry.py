@@ -175,7 +175,7 @@ class Logging(WineJourney):
         self.assertEqual(len(user_logs), 1, user_logs)  # a linked folder is passed over for the user's own
         os.remove(os.path.join(user_logs[0], "host.log"))
 
-    def test_a_full_log_that_cannot_be_rotated_stops_growing(self):
+    def test_a_full_log_that_cannot_be_rotated_stops_growing_until_it_can(self):
         log = self.log_path()
         os.makedirs(log + ".1")  # a folder where the rotated log goes: every rename fails
         with open(log, "wb") as f:
@@ -183,6 +183,9 @@ class Logging(WineJourney):
         for _ in range(2):
             self.run_logging_once()
         self.assertEqual(os.path.getsize(log), 3 + 8 * 1024 * 1024 + 1)
+        os.rmdir(log + ".1")  # rotation works again: the oversized log moves aside
+        self.run_logging_once()
+        self.assertEqual(os.path.getsize(log + ".1"), 3 + 8 * 1024 * 1024 + 1)
 
     def test_a_log_below_the_limit_is_not_rotated(self):
         log = self.log_path()
