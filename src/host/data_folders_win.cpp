@@ -73,8 +73,7 @@ bool isSoleNameAt(HANDLE file, const std::wstring& expectedFinalPath) {
   if (!GetFileInformationByHandle(file, &info)) return false;
   if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
   if (info.nNumberOfLinks != 1) return false;  // a hard link shares the file with a name elsewhere
-  const std::wstring actual = finalPathOf(file);
-  return !actual.empty() && sameFinalPath(actual, expectedFinalPath);
+  return sameFinalPath(finalPathOf(file), expectedFinalPath);
 }
 
 bool sameFinalPath(const std::wstring& a, const std::wstring& b) {

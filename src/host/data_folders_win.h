@@ -8,11 +8,12 @@
 
 // SYSTEM and Administrators: full control. Users: list, read and add a
 // subfolder (root) or a file (logs), never delete, rename or re-permission.
-// OWNER RIGHTS keeps an ordinary account that made the folder to the same.
+// OWNER RIGHTS (S-1-3-4) keeps an ordinary account that made the folder to
+// the same: without it the owner could always rewrite the DACL.
 inline constexpr wchar_t kMachineRootSddl[] =
-    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ad;;;BU)(A;;0x1200a9;;;OW)";
+    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ad;;;BU)(A;;0x1200a9;;;S-1-3-4)";
 inline constexpr wchar_t kMachineLogsSddl[] =
-    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ab;;;BU)(A;;0x1200a9;;;OW)";
+    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ab;;;BU)(A;;0x1200a9;;;S-1-3-4)";
 
 // Creates the folder with the rights of `sddl` (inherited ones when null).
 // True when it was made or is already there.
