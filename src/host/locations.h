@@ -30,4 +30,3 @@ std::wstring ownModulePath();
 // The user's temporary folder, ending in a backslash.
 std::wstring userTempDirectory();
 std::wstring parentDirectory(const std::wstring& path);
-void applyFileAcl(const std::wstring& path, const wchar_t* sddl);

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "host/data_folders_win.h"
 #include "host/locations.h"
 
 namespace {
@@ -13,11 +14,11 @@ std::wstring shellFolder(int csidl) {
   return buffer;
 }
 
-std::wstring createdDataRoot(int csidl) {
+std::wstring createdDataRoot(int csidl, const wchar_t* sddl) {
   const std::wstring base = shellFolder(csidl);
   if (base.empty()) return {};
   std::wstring root = base + kProductFolder;
-  CreateDirectoryW(root.c_str(), nullptr);
+  createDataFolder(root, sddl);
   return root;
 }
 
@@ -44,9 +45,10 @@ std::wstring installedFilePath(const std::wstring& name) {
   return folder + L"\\" + name;
 }
 
-std::wstring machineDataRoot() { return createdDataRoot(CSIDL_COMMON_APPDATA); }
+std::wstring machineDataRoot() { return createdDataRoot(CSIDL_COMMON_APPDATA, kMachineRootSddl); }
 
-std::wstring userDataRoot() { return createdDataRoot(CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE); }
+// The user's own folder: its inherited rights are already private.
+std::wstring userDataRoot() { return createdDataRoot(CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr); }
 
 std::wstring userTempDirectory() {
   wchar_t buffer[kTempPathChars] = {};

@@ -11,5 +11,6 @@ namespace log_limits {
 inline constexpr size_t kMessageChars = 2048;    // a longer message is cut to 2047 characters
 inline constexpr size_t kLineChars = 2304;       // a longer line is cut to 2303 and loses its line feed
 inline constexpr uint64_t kRotateAtBytes = 4194304;  // 4 MiB: then host.log becomes host.log.1
+inline constexpr uint64_t kRefuseAtBytes = 2 * kRotateAtBytes;  // a log that cannot be rotated stops here
 inline constexpr unsigned kMaxConsecutiveFailures = 5;
 }  // namespace log_limits

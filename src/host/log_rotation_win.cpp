@@ -4,14 +4,16 @@
 #include <cstring>
 #include <vector>
 
+#include "host/data_folders_win.h"
 #include "host/log.h"
 
-ScopedFile openFullLog(const std::wstring& path) {
+ScopedFile openFullLog(const std::wstring& path, const std::wstring& expectedFinalPath) {
   ScopedFile file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   LARGE_INTEGER size = {};
-  if (!file || !GetFileSizeEx(file.get(), &size) || uint64_t(size.QuadPart) < log_limits::kRotateAtBytes) {
+  if (!file || !isSoleNameAt(file.get(), expectedFinalPath) || !GetFileSizeEx(file.get(), &size) ||
+      uint64_t(size.QuadPart) < log_limits::kRotateAtBytes) {
     return ScopedFile();
   }
   return file;

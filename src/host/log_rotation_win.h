@@ -7,9 +7,10 @@
 
 #include "host/win32_handles.h"
 
-// An open handle to `path` when it has reached log_limits::kRotateAtBytes,
+// An open handle to `path` when it has reached log_limits::kRotateAtBytes and
+// is the plain, single-named file `expectedFinalPath` (never through a link),
 // else an invalid one. Writers and readers are never locked out by it.
-ScopedFile openFullLog(const std::wstring& path);
+ScopedFile openFullLog(const std::wstring& path, const std::wstring& expectedFinalPath);
 
 // Renames the open file to `rotatedPath`, replacing what is there.
 bool renameOpenFile(HANDLE file, const std::wstring& rotatedPath);

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "host/data_folders_win.h"
 #include "host/locations.h"
 #include "host/log.h"
 #include "host/log_rotation_win.h"
@@ -19,21 +20,42 @@ constexpr wchar_t kLogFileSddl[] = L"D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;BU)";
 constexpr wchar_t kLineFormat[] = L"[%02u:%02u:%02u.%03u] [%s %lu] %s\n";
 constexpr wchar_t kFallbackNotice[] = L"공용 기록 폴더를 얻지 못해 이 자리로 물러났다: %s";
 constexpr unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
+constexpr DWORD kAppendAccess = FILE_APPEND_DATA | SYNCHRONIZE | FILE_READ_ATTRIBUTES;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::atomic<unsigned> consecutiveFailures{0};
 std::atomic<bool> fallbackNoticeWritten{false};
 std::atomic<bool> legacyLogsMigrated{false};
 
+struct LogFolder {
+  std::wstring path;
+  std::wstring finalPath;  // of the folder as opened and checked
+};
+
 struct LogTarget {
   std::wstring path;
+  std::wstring finalPath;  // the only file that may be written as host.log
   bool usesFallback = false;
 };
 
-std::wstring madeLogFolder(const std::wstring& dataRoot) {
+bool isElevatedOrSystem();
+
+// The "logs" folder under `dataRoot`, made and opened without following
+// links; empty when either folder is missing, a link or not ours to use.
+LogFolder madeLogFolder(const std::wstring& dataRoot, bool machineWide) {
   if (dataRoot.empty()) return {};
-  std::wstring folder = dataRoot + kLogFolderName;
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return {};
-  return folder;
+  const wchar_t* rootRights = machineWide ? kMachineRootSddl : nullptr;
+  const wchar_t* logsRights = machineWide ? kMachineLogsSddl : nullptr;
+  const bool mustSetRights = machineWide && isElevatedOrSystem();
+  const ScopedFile root = openDataFolder(dataRoot, rootRights, mustSetRights);
+  const std::wstring folder = dataRoot + kLogFolderName;
+  if (!root || !createDataFolder(folder, logsRights)) return {};
+  const ScopedFile logs = openDataFolder(folder, logsRights, mustSetRights);
+  if (!logs) return {};
+  const std::wstring rootFinal = finalPathOf(root.get());
+  const std::wstring logsFinal = finalPathOf(logs.get());
+  if (rootFinal.empty() || !sameFinalPath(logsFinal, rootFinal + kLogFolderName)) return {};
+  return {folder, logsFinal};
 }
 
 bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -65,21 +87,24 @@ void migrateLegacyLogs(const std::wstring& logFolder, bool machineWide) {
   }
 }
 
-std::wstring logDirectory(bool* usesFallback) {
-  std::wstring folder = madeLogFolder(machineDataRoot());
-  const bool machineWide = !folder.empty();
+LogFolder logDirectory(bool* usesFallback) {
+  LogFolder folder = madeLogFolder(machineDataRoot(), true);
+  const bool machineWide = !folder.path.empty();
   if (usesFallback) *usesFallback = !machineWide;
-  if (!machineWide) folder = madeLogFolder(userDataRoot());
-  if (folder.empty()) return {};
-  if (!legacyLogsMigrated.exchange(true)) migrateLegacyLogs(folder, machineWide);
+  if (!machineWide) folder = madeLogFolder(userDataRoot(), false);
+  if (folder.path.empty()) return {};
+  if (!legacyLogsMigrated.exchange(true)) migrateLegacyLogs(folder.path, machineWide);
   return folder;
 }
 
 const LogTarget& logTarget() {
   static const LogTarget target = [] {
     LogTarget t;
-    const std::wstring folder = logDirectory(&t.usesFallback);
-    if (!folder.empty()) t.path = folder + kLogFileName;
+    const LogFolder folder = logDirectory(&t.usesFallback);
+    if (!folder.path.empty()) {
+      t.path = folder.path + kLogFileName;
+      t.finalPath = folder.finalPath + kLogFileName;
+    }
     return t;
   }();
   return target;
@@ -112,35 +137,59 @@ bool isElevated() {
          elevation.TokenIsElevated != 0;
 }
 
+bool isElevatedOrSystem() { return isLocalSystem() || isElevated(); }
+
 const wchar_t* accountTag() {
   static const wchar_t* const tag = isLocalSystem() ? L"SYS" : isElevated() ? L"ADM" : L"USR";
   return tag;
 }
 
-bool appendUtf8Line(const std::wstring& path, const std::wstring& text) {
+enum class LineResult { Written, Failed, Unsafe };
+
+struct OpenedLog {
+  ScopedFile file;
+  bool isNew = false;
+};
+
+// Neither open follows a link at the last step; what was opened is checked
+// before anything is written to it.
+OpenedLog openLogFile(const std::wstring& path) {
+  OpenedLog log;
+  log.file.reset(CreateFileW(path.c_str(), kAppendAccess | READ_CONTROL | WRITE_DAC, kShareAll, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  log.isNew = log.file.valid();
+  if (!log.file && GetLastError() == ERROR_FILE_EXISTS) {
+    log.file.reset(CreateFileW(path.c_str(), kAppendAccess, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  }
+  return log;
+}
+
+LineResult appendUtf8Line(const LogTarget& target, const std::wstring& text) {
   const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return false;
-  ScopedFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  const bool isNew = GetLastError() != ERROR_ALREADY_EXISTS;
-  const size_t bomSize = isNew ? sizeof kUtf8Bom : 0;
+  if (needed <= 0) return LineResult::Failed;
+  const OpenedLog log = openLogFile(target.path);
+  if (!log.file) return LineResult::Failed;
+  if (!isSoleNameAt(log.file.get(), target.finalPath)) return LineResult::Unsafe;
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(log.file.get(), &size) || uint64_t(size.QuadPart) >= log_limits::kRefuseAtBytes) {
+    return LineResult::Failed;  // rotation keeps failing: the log stops growing here
+  }
+  const size_t bomSize = log.isNew ? sizeof kUtf8Bom : 0;
   std::string bytes(bomSize + size_t(needed), '\0');
-  if (isNew) bytes.replace(0, bomSize, reinterpret_cast<const char*>(kUtf8Bom), bomSize);
+  if (log.isNew) bytes.replace(0, bomSize, reinterpret_cast<const char*>(kUtf8Bom), bomSize);
   WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data() + bomSize, needed, nullptr, nullptr);
   // One append-only write per line keeps lines of concurrent writers whole.
   DWORD written = 0;
-  const bool ok = WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+  const bool ok = WriteFile(log.file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
                   written == bytes.size();
-  file.reset();
-  if (ok && isNew) applyFileAcl(path, kLogFileSddl);
-  return ok;
+  if (ok && log.isNew) applyFileAcl(log.file.get(), kLogFileSddl);
+  return ok ? LineResult::Written : LineResult::Failed;
 }
 
-void rotateIfFull(const std::wstring& path) {
-  const ScopedFile full = openFullLog(path);
-  if (full) renameOpenFile(full.get(), path + kRotatedSuffix);
+void rotateIfFull(const LogTarget& target) {
+  const ScopedFile full = openFullLog(target.path, target.finalPath);
+  if (full) renameOpenFile(full.get(), target.path + kRotatedSuffix);
 }
 
 // msvcrt's _vsnwprintf reads %s as a wide string, as our formats expect. It does
@@ -176,11 +225,17 @@ void writeLog(const wchar_t* format, ...) {
                   unsigned(now.wSecond), unsigned(now.wMilliseconds), accountTag(),
                   static_cast<unsigned long>(GetCurrentProcessId()), message);
 
-  if (!appendUtf8Line(target.path, line)) {
+  const LineResult result = appendUtf8Line(target, line);
+  if (result == LineResult::Unsafe) {
+    consecutiveFailures.store(log_limits::kMaxConsecutiveFailures);  // runs on without a log
+    return;
+  }
+  if (result == LineResult::Failed) {
     ++consecutiveFailures;
+    rotateIfFull(target);  // a log grown past the limit takes lines again once rotated
     return;
   }
   consecutiveFailures.store(0);
   if (target.usesFallback && !fallbackNoticeWritten.exchange(true)) writeLog(kFallbackNotice, target.path.c_str());
-  rotateIfFull(target.path);
+  rotateIfFull(target);
 }

@@ -18,6 +18,13 @@ bool equalsIgnoringCase(const std::wstring& a, const wchar_t* b) {
   return i == a.size() && b[i] == 0;
 }
 
+bool isDenyEntry(uint8_t type) {
+  for (uint8_t deny : write_access::kDenyAceTypes) {
+    if (type == deny) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool isTrustedWriterSid(const std::wstring& sid) {
@@ -30,10 +37,13 @@ bool isTrustedWriterSid(const std::wstring& sid) {
 bool entriesGrantUntrustedWrite(const std::vector<AceView>& entries, uint32_t mask) {
   using namespace write_access;
   for (const AceView& entry : entries) {
-    if (entry.type != kAccessAllowedAceType) continue;  // deny entries neither help nor hurt
-    if (entry.flags & kInheritOnlyAce) continue;        // applies to children only
+    if (isDenyEntry(entry.type)) continue;        // deny entries neither help nor hurt
+    if (entry.flags & kInheritOnlyAce) continue;  // applies to children only
+    if (entry.type != kAccessAllowedAceType) return true;
     if ((entry.mask & mask) == 0) continue;
     if (!entry.sid || !isTrustedWriterSid(*entry.sid)) return true;
   }
   return false;
 }
+
+bool isUntrustedOwner(const std::optional<std::wstring>& sid) { return !sid || !isTrustedWriterSid(*sid); }

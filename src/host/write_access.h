@@ -10,6 +10,8 @@ namespace write_access {
 inline constexpr uint32_t kFileWriteMask = 0x500D0006;    // GENERIC_ALL|GENERIC_WRITE|WRITE_OWNER|WRITE_DAC|DELETE|FILE_WRITE_DATA|FILE_APPEND_DATA
 inline constexpr uint32_t kFolderWriteMask = 0x500D0042;  // ... FILE_ADD_FILE|FILE_DELETE_CHILD
 inline constexpr uint8_t kAccessAllowedAceType = 0;
+// Deny entries in all their forms: plain, object, callback, callback object.
+inline constexpr uint8_t kDenyAceTypes[] = {1, 6, 10, 12};
 inline constexpr uint8_t kInheritOnlyAce = 0x08;
 }  // namespace write_access
 
@@ -26,10 +28,16 @@ struct AceView {
 bool isTrustedWriterSid(const std::wstring& sid);
 
 // True when an allow entry that applies to the object grants a write bit of
-// `mask` to an account that is not a trusted writer.
+// `mask` to an account that is not a trusted writer. An entry of a type the
+// walk does not read (object and callback allow entries, anything unknown)
+// may grant anything to anyone, so it counts as such a grant.
 bool entriesGrantUntrustedWrite(const std::vector<AceView>& entries, uint32_t mask);
 
-// Win32: the object's DACL (a missing one grants everyone everything; an
-// unreadable one is treated as writable).
+// The owner may always rewrite the DACL, so only a trusted writer may own the
+// file. `sid` is empty when the owner is missing or unreadable.
+bool isUntrustedOwner(const std::optional<std::wstring>& sid);
+
+// Win32: the object's owner and DACL (a missing DACL grants everyone
+// everything; an unreadable descriptor is treated as writable).
 bool daclGrantsUntrustedWrite(const std::wstring& path, uint32_t mask);
 bool isWritableByUntrusted(const std::wstring& path);

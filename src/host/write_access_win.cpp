@@ -25,19 +25,33 @@ bool sidecarSecurityDescriptor(const std::wstring& path, PSECURITY_DESCRIPTOR& d
 }
 #endif
 
-// Returns the Windows result; on success `descriptor` must be LocalFree'd.
-DWORD readDacl(const std::wstring& path, PACL& dacl, PSECURITY_DESCRIPTOR& descriptor) {
+bool readDescriptor(const std::wstring& path, PSECURITY_DESCRIPTOR& descriptor) {
 #ifdef NORVANE_TEST_BUILD
-  if (sidecarSecurityDescriptor(path, descriptor)) {
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) return GetLastError();
-    if (!present) dacl = nullptr;
-    return ERROR_SUCCESS;
-  }
+  if (sidecarSecurityDescriptor(path, descriptor)) return true;
 #endif
-  return GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                               nullptr, &descriptor);
+  return GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                               nullptr, nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
+}
+
+// Owner and DACL of the object; false when its descriptor cannot be read.
+// Both point into `descriptor`.
+bool readSecurity(const std::wstring& path, ScopedLocalMemory& descriptor, PSID& owner, PACL& dacl) {
+  PSECURITY_DESCRIPTOR raw = nullptr;
+  if (!readDescriptor(path, raw)) return false;
+  descriptor.reset(raw);
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(raw, &owner, &defaulted)) return false;
+  if (!GetSecurityDescriptorDacl(raw, &present, &dacl, &defaulted)) return false;
+  if (!present) dacl = nullptr;
+  return true;
+}
+
+std::optional<std::wstring> sidText(PSID sid) {
+  wchar_t* text = nullptr;
+  if (!sid || !ConvertSidToStringSidW(sid, &text)) return std::nullopt;
+  const ScopedLocalMemory owner(text);
+  return std::wstring(text);
 }
 
 std::vector<AceView> entriesOf(PACL dacl) {
@@ -50,11 +64,7 @@ std::vector<AceView> entriesOf(PACL dacl) {
     if (header->AceType == ACCESS_ALLOWED_ACE_TYPE) {
       auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(raw);
       view.mask = allowed->Mask;
-      wchar_t* sidText = nullptr;
-      if (ConvertSidToStringSidW(&allowed->SidStart, &sidText)) {
-        const ScopedLocalMemory owner(sidText);
-        view.sid = std::wstring(sidText);
-      }
+      view.sid = sidText(&allowed->SidStart);
     }
     entries.push_back(std::move(view));
   }
@@ -64,10 +74,11 @@ std::vector<AceView> entriesOf(PACL dacl) {
 }  // namespace
 
 bool daclGrantsUntrustedWrite(const std::wstring& path, uint32_t mask) {
+  ScopedLocalMemory descriptor;
+  PSID owner = nullptr;
   PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (readDacl(path, dacl, descriptor) != ERROR_SUCCESS) return true;
-  const ScopedLocalMemory owner(descriptor);
+  if (!readSecurity(path, descriptor, owner, dacl)) return true;
+  if (isUntrustedOwner(sidText(owner))) return true;
   if (!dacl) return true;  // a null DACL grants everyone full access
   return entriesGrantUntrustedWrite(entriesOf(dacl), mask);
 }

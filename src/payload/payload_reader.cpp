@@ -4,6 +4,7 @@
 
 #include "host/log.h"
 #include "payload/payload_format.h"
+#include "payload/signed_extent.h"
 
 using namespace payload_format;
 
@@ -23,6 +24,17 @@ bool findTrailer(const std::vector<uint8_t>& bytes, uint64_t& trailerAt) {
   return false;
 }
 
+// In a signed image the trailer must close the signed part: only signing's
+// zero padding may stand between it and the certificate table.
+bool endsAtSignedEnd(const std::vector<uint8_t>& bytes, uint64_t trailerAt) {
+  const uint64_t trailerEnd = trailerAt + kTrailerSize;
+  if (bytes.size() - trailerEnd >= kCertificateTableAlignment) return false;
+  for (uint64_t at = trailerEnd; at < bytes.size(); ++at) {
+    if (bytes[at] != 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool isReadablePayloadFileSize(uint64_t size) { return size != 0 && size <= kMaxFileSize; }
@@ -36,11 +48,16 @@ void PayloadReader::clear() {
 bool PayloadReader::acceptFileBytes(std::vector<uint8_t> fileBytes) {
   clear();
   fileBytes_ = std::move(fileBytes);
+  uint64_t signedEnd = 0;
+  if (!findSignedEnd(fileBytes_, signedEnd)) return false;
+  const bool signedImage = signedEnd < fileBytes_.size();
+  fileBytes_.resize(signedEnd);  // from here on the certificate table is not part of the file
   const uint64_t size = fileBytes_.size();
   if (size < kTrailerSize) return false;
 
   uint64_t trailerAt = 0;
   if (!findTrailer(fileBytes_, trailerAt)) return false;
+  if (signedImage && !endsAtSignedEnd(fileBytes_, trailerAt)) return false;
   const uint8_t* trailer = fileBytes_.data() + trailerAt;
 
   const uint32_t version = readU32(trailer + kTrailerVersionAt);

@@ -8,7 +8,8 @@ import struct
 KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll", "msvcrt.dll",
               "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
               "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll"}
-IMPORT_DIRECTORY, RELOCATION_DIRECTORY = 1, 5
+IMPORT_DIRECTORY, CERTIFICATE_DIRECTORY, RELOCATION_DIRECTORY = 1, 4, 5
+CHECKSUM_AT, DIRECTORIES_AT = 64, 96  # in the PE32 optional header
 
 Section = collections.namedtuple("Section", "name rva raw_offset raw_size characteristics")
 
@@ -59,3 +60,28 @@ class PeImage:
                     if text.endswith(".dll"):
                         names.append(text)
         return names
+
+
+def pe_checksum(data, checksum_at):
+    """The PE checksum: 16-bit one's-complement sum, the checksum field left out, plus the length."""
+    padded = bytes(data[:checksum_at]) + b"\0\0\0\0" + bytes(data[checksum_at + 4:]) + b"\0" * (len(data) % 2)
+    total = sum(word for (word,) in struct.iter_unpack("<H", padded))
+    while total >> 16:
+        total = (total & 0xFFFF) + (total >> 16)
+    return (total + len(data)) & 0xFFFFFFFF
+
+
+def grow_certificate_table(data, extra):
+    """Puts `extra` inside the certificate table of a signed image that has one
+    WIN_CERTIFICATE entry: the table's size and the entry's dwLength grow to
+    cover it and the checksum is fixed. Authenticode hashes neither the table
+    nor those fields, so the signature still verifies."""
+    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    table_at, table_size = PeImage(data).directories[CERTIFICATE_DIRECTORY]
+    assert table_at + table_size == len(data), "the table must end the file"
+    out = bytearray(data + extra)
+    out += b"\0" * (-len(out) % 8)
+    struct.pack_into("<I", out, optional + DIRECTORIES_AT + 8 * CERTIFICATE_DIRECTORY + 4, len(out) - table_at)
+    struct.pack_into("<I", out, table_at, len(out) - table_at)
+    struct.pack_into("<I", out, optional + CHECKSUM_AT, pe_checksum(out, optional + CHECKSUM_AT))
+    return bytes(out)

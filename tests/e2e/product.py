@@ -7,8 +7,8 @@ import subprocess
 
 from . import config
 
-SAFE_FILE_SDDL = "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)"
-SAFE_FOLDER_SDDL = "D:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICIIO;FA;;;CO)"
+SAFE_FILE_SDDL = "O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)"
+SAFE_FOLDER_SDDL = "O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICIIO;FA;;;CO)"
 INSTALL_DIR = r"C:\Program Files\Norvane"
 SETUP = INSTALL_DIR + r"\Norvane.exe"
 HOST = INSTALL_DIR + r"\NorvaneHost.exe"

@@ -3,8 +3,9 @@ import os
 import shutil
 import subprocess
 
-from . import config, payload
+from . import config, payload, pe_image
 from .journey import START_ERROR_TEXT, FromDownloadsWithStandIns, WineJourney
+from .test_install_flow import ReleaseJourney
 from tests.server import test_pki
 
 
@@ -75,29 +76,43 @@ class AcceptedStartFromDownloads(FromDownloadsWithStandIns, AcceptedStart):
     """The same runs beside planted DLLs: none of them is loaded."""
 
 
-class SignedDownload(WineJourney):
+class SignedDownload(ReleaseJourney):
     """A stamped download Authenticode-signed afterwards, with the commands of
-    docs/stamping.md: the certificate table follows the payload."""
+    docs/stamping.md: the certificate table follows the payload. A second
+    payload planted inside the table, where the signature does not reach, is
+    never read: the install runs with the signed download id."""
+    installer_padding = 0
 
-    def test_signed_after_stamping_verifies_reads_back_and_starts(self):
+    def test_signed_after_stamping_verifies_reads_back_and_installs_with_the_signed_payload(self):
         pki = test_pki.make(os.path.join(config.WORK, "pki"))
         stamped, signed = os.path.join(self.files, "stamped.exe"), os.path.join(self.files, "signed.exe")
+        injected = os.path.join(self.files, "injected.exe")
+        verify = ["osslsigncode", "verify", "-CAfile", os.path.join(pki, "root.pem"), "-in"]
         for command in ([config.pack(), "stamp", "--download-id", payload.GOOD_ID, "--tenant", "acme-seoul",
                          config.test_exe(), stamped],
                         ["osslsigncode", "sign", "-pkcs12", os.path.join(pki, "codesign.pfx"),
                          "-readpass", os.path.join(pki, "codesign.pass"), "-h", "sha256",
-                         "-n", "Norvane 원격 온라인 설치", "-in", stamped, "-out", signed],
-                        ["osslsigncode", "verify", "-CAfile", os.path.join(pki, "root.pem"), "-in", signed]):
+                         "-n", "Norvane 원격 온라인 설치", "-in", stamped, "-out", signed]):
             result = subprocess.run(command, capture_output=True, text=True, timeout=120)
             self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        inspected = subprocess.run([config.pack(), "inspect", signed], capture_output=True, text=True, timeout=120)
-        self.assertRegex(inspected.stdout, r'tenant\.slug +0 +\d+ +10 +"acme-seoul"')
-        for name in ("NORVANE_TEST_PRIMARY_URL", "NORVANE_TEST_SECONDARY_URL"):
-            self.prefix.env[name] = "https://127.0.0.1:9/r/latest/download"  # discard port: refused
-        program = self.prefix.start_program(signed)
-        clicked = self.prefix.run(config.wine_helper("window_helper.exe"), ["click", "닫기", "30000"])
-        self.assertEqual(clicked.returncode, 0, "the setup window never offered Close")
-        self.assertEqual(program.wait(30), 1)
+        with open(signed, "rb") as f:
+            data = f.read()
+        planted = payload.build(payload.online_entries(download_id="f" * 32, slug="evil"), len(data), padding=0)
+        with open(injected, "wb") as f:
+            f.write(pe_image.grow_certificate_table(data, planted))
+        self.prefix.env["NORVANE_FAKE_EXIT"] = "7"
+        for exe in (signed, injected):
+            with self.subTest(os.path.basename(exe)):
+                verified = subprocess.run(verify + [exe], capture_output=True, text=True, timeout=120)
+                self.assertIn("Signature verification: ok", verified.stdout, verified.stdout + verified.stderr)
+                inspected = subprocess.run([config.pack(), "inspect", exe], capture_output=True, text=True,
+                                           timeout=120)
+                self.assertRegex(inspected.stdout, r'tenant\.slug +0 +\d+ +10 +"acme-seoul"')
+                self.assertIn(f'"{payload.GOOD_ID}"', inspected.stdout)
+                if os.path.exists(self.record):
+                    os.remove(self.record)
+                self.assertEqual(self.prefix.start_program(exe).wait(120), 7, self.log_messages())
+                self.assertInstallerRanWith("")  # named after the signed download id
 
 
 class Logging(WineJourney):
@@ -135,6 +150,42 @@ class Logging(WineJourney):
         self.assertTrue(rotated.endswith("붙어 온 조각의 판이 다르다 (1)\n".encode()))
         self.run_logging_once()
         self.assertTrue(self.read_log().startswith(b"\xef\xbb\xbf["))
+
+    def test_links_planted_for_the_log_are_never_written_through(self):
+        logs, outside = os.path.dirname(self.log_path()), os.path.join(self.files, "outside")
+        target = os.path.join(outside, "victim.txt")
+        for name, plant in (("symbolic link", lambda: os.symlink(target, self.log_path())),
+                            ("hard link", lambda: os.link(target, self.log_path())),
+                            ("linked folder", lambda: os.rmdir(logs) or os.symlink(outside, logs))):
+            with self.subTest(name):
+                for folder in (os.path.dirname(logs), outside):
+                    shutil.rmtree(folder, ignore_errors=True)
+                os.makedirs(outside)
+                os.makedirs(logs)
+                with open(target, "wb") as f:
+                    f.write(b"not a log")
+                os.chmod(target, 0o640)
+                plant()
+                self.run_logging_once()
+                with open(target, "rb") as f:
+                    self.assertEqual(f.read(), b"not a log")
+                self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
+                self.assertEqual(os.listdir(outside), ["victim.txt"])
+        user_logs = [d for d, _, files in os.walk(self.prefix.drive_c) if "host.log" in files and "Local" in d]
+        self.assertEqual(len(user_logs), 1, user_logs)  # a linked folder is passed over for the user's own
+        os.remove(os.path.join(user_logs[0], "host.log"))
+
+    def test_a_full_log_that_cannot_be_rotated_stops_growing_until_it_can(self):
+        log = self.log_path()
+        os.makedirs(log + ".1")  # a folder where the rotated log goes: every rename fails
+        with open(log, "wb") as f:
+            f.write(b"\xef\xbb\xbf" + b"x" * (8 * 1024 * 1024) + b"\n")
+        for _ in range(2):
+            self.run_logging_once()
+        self.assertEqual(os.path.getsize(log), 3 + 8 * 1024 * 1024 + 1)
+        os.rmdir(log + ".1")  # rotation works again: the oversized log moves aside
+        self.run_logging_once()
+        self.assertEqual(os.path.getsize(log + ".1"), 3 + 8 * 1024 * 1024 + 1)
 
     def test_a_log_below_the_limit_is_not_rotated(self):
         log = self.log_path()

@@ -7,7 +7,7 @@ import time
 
 from . import config
 from .journey import FromDownloadsWithStandIns, WineJourney
-from .product import HOST, INSTALL_DIR, SETUP, InstalledProduct
+from .product import HOST, INSTALL_DIR, SAFE_FILE_SDDL, SETUP, InstalledProduct
 from .wine import Prefix
 
 OPEN_LINK = '--uri "norvane://open?tenant=acme"'
@@ -229,14 +229,19 @@ class TenantHandOff(HandOffJourney):
         with open(self.marker("select-tenant"), "rb") as f:
             self.assertEqual(f.read(), b"x")
 
-    def test_a_host_writable_by_everyone_is_not_started(self):
-        self.clear_markers()
+    def test_a_host_writable_by_everyone_or_owned_by_a_user_is_not_started(self):
         self.add_tenant("acme")
-        self.product.set_acl(HOST, "D:(A;;FA;;;SY)(A;;0x2;;;WD)")
-        self.assertEqual(self.run_download(["--tenant", "x"], exit_code=0), 0)
-        time.sleep(2)  # a started host would have recorded itself by now (see the test above)
-        self.assertFalse(any(r.startswith("host started") for r in self.records()), self.records())
-        self.assertIn("설치된 호스트를 아무나 바꿀 수 있다. 실행하지 않는다", self.log_messages())
+        refused = "설치된 호스트를 아무나 바꿀 수 있다. 실행하지 않는다"
+        user_owned = "O:S-1-5-21-1-2-3-1001" + SAFE_FILE_SDDL[SAFE_FILE_SDDL.index("D:"):]
+        for sddl in ("D:(A;;FA;;;SY)(A;;0x2;;;WD)", user_owned):
+            with self.subTest(sddl):
+                self.clear_markers()
+                self.product.set_acl(HOST, sddl)
+                before = self.log_messages().count(refused)
+                self.assertEqual(self.run_download(["--tenant", "x"], exit_code=0), 0)
+                time.sleep(2)  # a started host would have recorded itself by now (see the test above)
+                self.assertFalse(any(r.startswith("host started") for r in self.records()), self.records())
+                self.assertEqual(self.log_messages().count(refused), before + 1)
 
     def test_no_tenant_step_without_a_matching_signed_file(self):
         self.clear_markers()

@@ -17,6 +17,29 @@ def wide(text):
     return text.encode("utf-16-le")
 
 
+# What only the test build compiles: the #ifdef NORVANE_TEST_BUILD branch and
+# the #else of #ifndef NORVANE_TEST_BUILD, up to the next #else or #endif.
+TEST_ONLY = re.compile(r"#if(?:def|\s+defined\()\s*NORVANE_TEST_BUILD\)?\n(.*?)#(?:else|endif)|"
+                       r"#ifndef\s+NORVANE_TEST_BUILD\n.*?#else\n(.*?)#endif", re.S)
+MIN_SCANNED_LENGTH = 4  # shorter literals ("rb") turn up in any image by chance
+
+
+def test_only_strings():
+    """Every NORVANE_TEST_ name and every string literal of a test-only branch,
+    read from the source so that a new switch cannot be missed."""
+    found = set()
+    for folder, _, names in os.walk(os.path.join(config.ROOT, "src")):
+        for name in (n for n in names if n.endswith((".cpp", ".h"))):
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                text = f.read()
+            found.update(re.findall(r"NORVANE_TEST_\w+", text))
+            for branch in TEST_ONLY.findall(text):
+                code = re.sub(r"^\s*//.*$", "", "".join(branch), flags=re.M)  # comment lines
+                found.update(m for m in re.findall(r'"((?:[^"\\]|\\.)*)"', code) if len(m) >= MIN_SCANNED_LENGTH)
+    found.discard("NORVANE_TEST_BUILD")  # the macro itself
+    return sorted(found)
+
+
 class ReleaseProgram(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -58,6 +81,16 @@ class ReleaseProgram(unittest.TestCase):
     def test_has_no_security_descriptor_sidecar(self):
         self.assertNotIn(wide(".acl"), self.image)
         self.assertIn(wide(".acl"), self.test_image)  # proves the scan would see it
+
+    def test_carries_no_test_only_string_or_environment_name(self):
+        strings = test_only_strings()
+        names = [s for s in strings if s.startswith("NORVANE_TEST_")]
+        self.assertGreaterEqual(len(names), 3, strings)
+        for text in strings:
+            for encoded in (text.encode(), wide(text)):
+                self.assertNotIn(encoded, self.image, text)
+        for name in names:  # proves the scan would see them
+            self.assertTrue(name.encode() in self.test_image or wide(name) in self.test_image, name)
 
     def test_manifest_asks_for_no_elevation_and_declares_dpi_awareness(self):
         manifest = re.search(rb"<assembly.*?</assembly>", self.image, re.S).group(0)

@@ -68,4 +68,24 @@ TEST(DaclWalk, AnUnreadableSidCountsAsUntrustedOnlyWhenTheEntryMatters) {
   EXPECT_FALSE(entriesGrantUntrustedWrite({unknownReader}, kFileWriteMask));
 }
 
+TEST(DaclWalk, EntryTypesTheWalkDoesNotReadCountAsUntrustedWrite) {
+  constexpr uint8_t kAllowedObject = 5, kAllowedCallback = 9, kAllowedCallbackObject = 11, kUnknown = 0x7f;
+  for (uint8_t type : {kAllowedObject, kAllowedCallback, kAllowedCallbackObject, kUnknown}) {
+    EXPECT_TRUE(entriesGrantUntrustedWrite({{type, 0, 0, std::nullopt}}, kFileWriteMask)) << int(type);
+    EXPECT_FALSE(entriesGrantUntrustedWrite({{type, kInheritOnlyAce, 0, std::nullopt}}, kFileWriteMask)) << int(type);
+  }
+  for (uint8_t deny : kDenyAceTypes) {
+    EXPECT_FALSE(entriesGrantUntrustedWrite({{deny, 0, kFullControl, std::nullopt}}, kFileWriteMask)) << int(deny);
+  }
+}
+
+TEST(Owner, OnlyTheThreeSystemAccountsMayOwnWhatWeStart) {
+  EXPECT_FALSE(isUntrustedOwner(std::wstring(kSystem)));
+  EXPECT_FALSE(isUntrustedOwner(std::wstring(kAdministrators)));
+  EXPECT_FALSE(isUntrustedOwner(std::wstring(kTrustedInstaller)));
+  EXPECT_TRUE(isUntrustedOwner(std::wstring(kSomeUser)));
+  EXPECT_TRUE(isUntrustedOwner(std::wstring(kUsers)));
+  EXPECT_TRUE(isUntrustedOwner(std::nullopt));
+}
+
 }  // namespace

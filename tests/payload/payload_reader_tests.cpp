@@ -250,6 +250,52 @@ TEST_F(PayloadReaderTest, ReadingAgainStartsFromAnEmptyReader) {
   EXPECT_EQ(reader.carriedVersion().build, 0);
 }
 
+// --- Signed images: only bytes before the certificate table count ---
+
+constexpr size_t kCertificateEntryAt = 0x80 + 24 + 96 + 4 * 8;  // PE32 data directory 4
+
+// `payload` behind a PE32 header, then a certificate table of `tableSize` bytes.
+std::vector<uint8_t> signedImage(CraftedPayload payload, size_t tableSize = 40) {
+  payload.prefix.assign(0x200, 0);
+  std::memcpy(payload.prefix.data(), "MZ", 2);
+  payload.prefix[0x3c] = 0x80;
+  std::memcpy(payload.prefix.data() + 0x80, "PE\0\0", 4);
+  payload_format::writeU16(payload.prefix.data() + 0x80 + 20, 224);  // optional header size
+  payload_format::writeU16(payload.prefix.data() + 0x80 + 24, 0x10b);
+  std::vector<uint8_t> image = payload.build();
+  payload_format::writeU32(image.data() + kCertificateEntryAt, uint32_t(image.size()));
+  payload_format::writeU32(image.data() + kCertificateEntryAt + 4, uint32_t(tableSize));
+  image.resize(image.size() + tableSize, 0x30);
+  return image;
+}
+
+TEST_F(PayloadReaderTest, InASignedImageOnlyThePayloadThatEndsAtTheTableCounts) {
+  ASSERT_TRUE(accept(signedImage(onlineInstallerPayload())));
+  CraftedPayload gap = onlineInstallerPayload();
+  gap.paddingAfterTrailer = 8;
+  EXPECT_FALSE(accept(signedImage(gap)));
+  std::vector<uint8_t> image = signedImage(onlineInstallerPayload());
+  image[payload_format::readU32(image.data() + kCertificateEntryAt) - 1] = 1;  // padding that is not signing's
+  EXPECT_FALSE(accept(image));
+  payload_format::writeU32(image.data() + kCertificateEntryAt + 4, 41);  // a table past the end of the file
+  EXPECT_FALSE(accept(image));
+  // A payload planted inside the table, after the signed one, is not read.
+  CraftedPayload planted = onlineInstallerPayload("fedcba9876543210fedcba9876543210", "evil");
+  planted.prefix = signedImage(onlineInstallerPayload());
+  image = planted.build();
+  const uint32_t tableAt = payload_format::readU32(image.data() + kCertificateEntryAt);
+  payload_format::writeU32(image.data() + kCertificateEntryAt + 4, uint32_t(image.size() - tableAt));
+  ASSERT_TRUE(accept(image));
+  std::string slug;
+  EXPECT_TRUE(readPayloadText(reader, L"tenant.slug", 31, slug));
+  EXPECT_EQ(slug, "acme");
+  // A value reaching into the table lies outside the signed part.
+  CraftedPayload reaching;
+  reaching.entries = {{"x", 0, "", true, 0x200 + 8, true, 100}};
+  EXPECT_FALSE(accept(signedImage(reaching, 200)));
+  EXPECT_EQ(logged().back(), kOutsideMessage);
+}
+
 TEST(PayloadFileSize, EmptyAndOverCapFilesAreNotRead) {
   EXPECT_FALSE(isReadablePayloadFileSize(0));
   EXPECT_TRUE(isReadablePayloadFileSize(1));
