@@ -33,6 +33,8 @@ FOCUS_RING = (79, 163, 240)
 SEPARATOR = (55, 55, 58)
 WHITE = (255, 255, 255)
 MINIMIZE_ID, CANCEL_CLOSE_ID, RETRY_ID = 10, 11, 12
+# What msaa_client does on a held state after reading its tree.
+READER_ACTIONS = {"failed": ["press", "다시 시도"], "failed-focus": ["keys", "tts"]}
 
 
 def scale(value, dpi):
@@ -88,7 +90,7 @@ def parse(stdout):
             facts[kind] = int(words[1])
         elif kind == "workarea":
             facts["workarea"] = tuple(map(int, words[2:6]))
-        elif kind in ("title", "style", "classstyle", "reopen", "closed", "dispatched", "elapsed", "bench"):
+        elif kind in ("title", "style", "classstyle", "reopen", "closed", "dispatched", "elapsed", "bench", "held"):
             facts.setdefault(kind, []).append(words[1:])
     return facts
 
@@ -117,10 +119,17 @@ class SetupWindowStates96(WineJourney):
         return os.path.join(cls.shots, f"{name}.png")
 
     @classmethod
-    def run_driver_with_screenshots(cls):
-        driver = cls.prefix.start(config.wine_helper("window_driver.exe"), ["states", "--handshake"],
-                                  stdin=subprocess.PIPE)
+    def run_driver_with_screenshots(cls, env=None):
+        """Runs the states with a screen reader's view of each: msaa_client
+        watches events throughout and reads the tree at every held state."""
+        client = config.wine_helper("msaa_client.exe")
+        watcher = cls.prefix.start(client, ["watch", "90000"])
+        assert watcher.stdout.readline().strip() == b"watching"
+        driver = subprocess.Popen(["wine", config.wine_helper("window_driver.exe"), "states", "--handshake"],
+                                  env=env or cls.prefix.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE)
         lines = []
+        cls.readers = {}
         try:
             for raw in iter(driver.stdout.readline, b""):
                 line = raw.decode("utf-8").rstrip("\r\n")
@@ -131,13 +140,21 @@ class SetupWindowStates96(WineJourney):
                     subprocess.run(["import", "-display", cls.display.name, "-window", "root", "-crop",
                                     f"{right - left}x{bottom - top}+{left}+{top}", "+repage", cls.shot_path(name)],
                                    check=True, timeout=30)
+                    cls.readers[name] = cls.prefix.run(client, ["tree"], timeout=60).stdout.decode("utf-8")
+                    if name in READER_ACTIONS:
+                        cls.readers[name] += cls.prefix.run(client, READER_ACTIONS[name], timeout=60).stdout.decode()
                     driver.stdin.write(b"\n")
                     driver.stdin.flush()
             driver.wait(120)
+            cls.readers["events"] = watcher.communicate(timeout=120)[0].decode("utf-8")
         finally:
-            if driver.poll() is None:
-                driver.kill()
-                driver.wait()
+            for process in (driver, watcher):
+                if process.poll() is None:
+                    process.kill()
+                    process.wait()
+        cls.readers["held"] = "".join(line + "\n" for line in lines if line.startswith("held "))
+        with open(os.path.join(cls.shots, "msaa.txt"), "w", encoding="utf-8") as f:
+            f.write("".join(f"== {name}\n{text}" for name, text in cls.readers.items()).replace("\r", ""))
         return "\n".join(lines)
 
     def s(self, value):
