@@ -35,6 +35,26 @@ WHITE = (255, 255, 255)
 MINIMIZE_ID, CANCEL_CLOSE_ID, RETRY_ID = 10, 11, 12
 # What msaa_client does on a held state after reading its tree.
 READER_ACTIONS = {"failed": ["press", "다시 시도"], "failed-focus": ["keys", "tts"]}
+PREPARING, DOWNLOADING, CHECKING = "준비하는 중입니다", "설치 파일을 다운로드하는 중입니다", "설치 파일을 확인하는 중입니다"
+FAILED, CANCELLING = "설치 파일을 받거나 확인하지 못했습니다", "다운로드를 취소하는 중입니다"
+DETAIL_64 = "이 컴퓨터에 맞는 64비트 프로그램을 준비합니다."
+FAILED_DETAIL = "인터넷 연결을 확인한 뒤 다시 시도해 주세요. 계속 안 되면 담당자에게 문의해 주세요."
+NOTE = "다운로드가 끝나면 설치를 시작합니다."
+
+
+def reader_lines(text, kind):
+    """msaa_client's lines of one kind, split into words."""
+    return [line.split(" ")[1:] for line in text.replace("\r", "").splitlines() if line.startswith(kind + " ")]
+
+
+def shown_blocks(text):
+    """(class, name or bar value) of every child a screen reader finds visible, in its order."""
+    shown = []
+    for words in reader_lines(text, "child"):
+        if words[3] == "1":
+            bar = "moving" if words[11] == "1" else f"{words[9]}%"
+            shown.append((words[1], bar if words[1] == "msctls_progress32" else " ".join(words[13:])))
+    return shown
 
 
 def scale(value, dpi):
@@ -95,24 +115,10 @@ def parse(stdout):
     return facts
 
 
-class SetupWindowStates96(WineJourney):
-    """Every state at one dpi; the driver runs once per class and each test
-    reads its facts and screenshots."""
-    dpi = 96
-
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        if cls.dpi != 96:
-            # Wine 8 reads the system dpi from the user's desktop settings when its server starts.
-            cls.prefix.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-                            "/d", str(cls.dpi), "/f")
-            subprocess.run(["wineserver", "-k"], env=cls.prefix.env)
-            subprocess.run(["wineserver", "-w"], env=cls.prefix.env)
-        cls.shots = os.path.join(config.TEST_BUILD, "screenshots", f"{cls.dpi}dpi")
-        os.makedirs(cls.shots, exist_ok=True)
-        cls.facts = parse(cls.run_driver_with_screenshots())
-        cls.images = {name: Image(cls.shot_path(name)) for name in STATES if os.path.exists(cls.shot_path(name))}
+class HeldStates:
+    """Runs window_driver's states, photographing each held state and reading
+    it as a screen reader does."""
+    shots = None
 
     @classmethod
     def shot_path(cls, name):
@@ -156,6 +162,26 @@ class SetupWindowStates96(WineJourney):
         with open(os.path.join(cls.shots, "msaa.txt"), "w", encoding="utf-8") as f:
             f.write("".join(f"== {name}\n{text}" for name, text in cls.readers.items()).replace("\r", ""))
         return "\n".join(lines)
+
+
+class SetupWindowStates96(HeldStates, WineJourney):
+    """Every state at one dpi; the driver runs once per class and each test
+    reads its facts and screenshots."""
+    dpi = 96
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        if cls.dpi != 96:
+            # Wine 8 reads the system dpi from the user's desktop settings when its server starts.
+            cls.prefix.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                            "/d", str(cls.dpi), "/f")
+            subprocess.run(["wineserver", "-k"], env=cls.prefix.env)
+            subprocess.run(["wineserver", "-w"], env=cls.prefix.env)
+        cls.shots = os.path.join(config.TEST_BUILD, "screenshots", f"{cls.dpi}dpi")
+        os.makedirs(cls.shots, exist_ok=True)
+        cls.facts = parse(cls.run_driver_with_screenshots())
+        cls.images = {name: Image(cls.shot_path(name)) for name in STATES if os.path.exists(cls.shot_path(name))}
 
     def s(self, value):
         return scale(value, self.dpi)
@@ -335,6 +361,45 @@ class SetupWindowStates96(WineJourney):
         self.assertNotEqual(self.image("preparing").pixels, self.image("downloading-0").pixels)
 
 
+    # -- what a screen reader reads and hears (msaa_client) --------------------
+
+    def test_a_screen_reader_reads_every_shown_block_in_reading_order(self):
+        minimize = ("Button", "최소화")
+        progress = [("Static", DOWNLOADING), ("Static", DETAIL_64)], [("Static", NOTE), minimize, ("Button", "취소")]
+        expected = {
+            "preparing": [("Static", PREPARING), minimize],
+            "downloading-moving": progress[0] + [("msctls_progress32", "moving")] + progress[1],
+            "downloading-42": progress[0] + [("msctls_progress32", "42%")] + progress[1],
+            "failed": [("Static", FAILED), ("Static", FAILED_DETAIL), minimize, ("Button", "닫기"),
+                       ("Button", "다시 시도")],
+            "cancelling": [("Static", CANCELLING), ("Static", "설치하지 않고 종료합니다."),
+                           ("msctls_progress32", "moving"), minimize],
+        }
+        for name, blocks in expected.items():
+            self.assertEqual(shown_blocks(self.readers[name]), blocks, name)
+
+    def test_each_new_screen_is_announced_once_and_the_bar_at_most_once_a_second(self):
+        events = reader_lines(self.readers["events"], "event")
+        announced = [" ".join(words[7:]) for words in events if words[0] == "liveregion"]
+        # The reopened window at the end may announce its first screen too.
+        self.assertEqual(announced[:7], [PREPARING, DOWNLOADING, CHECKING, FAILED, CANCELLING, DOWNLOADING, FAILED])
+        self.assertIn(announced[7:], ([], [PREPARING]))
+        value_times = [int(words[3]) for words in events if words[0] == "valuechange"]
+        self.assertTrue(value_times, "the bar reports its value")
+        self.assertTrue(all(b - a >= 900 for a, b in zip(value_times, value_times[1:])), value_times)
+
+    def test_focus_goes_to_retry_on_failure_and_tab_cycles_the_shown_buttons(self):
+        self.assertEqual(reader_lines(self.readers["failed"], "focus"), [["Button", "12", "다시", "시도"]])
+        self.assertNotEqual(reader_lines(self.readers["cancelling"], "focus")[0][0], "Button", "no hidden button")
+        # Tab, Tab, Shift+Tab from "닫기" (the driver's own Tab put the focus there).
+        self.assertEqual([words[1] for words in reader_lines(self.readers["failed-focus"], "focus")],
+                         ["11", "12", "11", "12"])
+
+    def test_a_click_sent_from_outside_after_a_pause_acts(self):
+        self.assertEqual(reader_lines(self.readers["failed"], "pressed"), [["bm-click"]])
+        self.assertEqual(self.facts["held"], [["failed", str(3)]])
+
+
 class SetupWindowStates144(SetupWindowStates96):
     dpi = 144
 
@@ -420,6 +485,35 @@ class SetupWindowInput(WineJourney):
         self.assertEqual(self.pump["pump"]["closed"], (-2, 0))
         self.assertIn(["closed", "10"], self.pump["dispatched"])
         self.assertEqual(self.pump["reopen"], [["retry-visible", "1"]])
+
+
+class SetupWindowHighContrast(HeldStates, WineJourney):
+    """Wine cannot switch high contrast on; the test build's variable stands in
+    for it, and the window paints with the prefix's system colours."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.shots = os.path.join(config.TEST_BUILD, "screenshots", "high-contrast")
+        os.makedirs(cls.shots, exist_ok=True)
+        parse(cls.run_driver_with_screenshots(dict(cls.prefix.env, NORVANE_TEST_HIGH_CONTRAST="1")))
+        cls.system = {words[0]: tuple(map(int, words[1:4])) for words in
+                      reader_lines(cls.readers["preparing"], "syscolour")}
+
+    def test_every_block_is_painted_in_the_system_colours(self):
+        window, text, face, highlight = (self.system[k] for k in ("window", "windowtext", "btnface", "highlight"))
+        preparing = Image(self.shot_path("preparing"))
+        self.assertEqual(preparing.at(200, 39), window)
+        heading = (24, 42, 356, 58)
+        self.assertGreater(preparing.count(heading, text, 40), 40)
+        failed = Image(self.shot_path("failed"))
+        self.assertGreater(failed.count(heading, text, 40), 40)
+        self.assertEqual(failed.count(heading, ALERT, 30), 0)
+        self.assertGreater(failed.count((274, failed.height - 48, 364, failed.height - 14), highlight, 8), 1500)
+        bar = Image(self.shot_path("downloading-42"))
+        bar_rows = [y for y in range(bar.height) if bar.at(100, y) == highlight and bar.at(40, y) == highlight]
+        self.assertTrue(bar_rows, "the filled part of the bar")
+        self.assertEqual(bar.at(300, bar_rows[len(bar_rows) // 2]), face, "the empty part of the bar")
 
 
 class SetupWindowPaints(WineJourney):
