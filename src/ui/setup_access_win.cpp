@@ -93,8 +93,7 @@ void setLiveSetting(HWND heading, LiveSetting setting) {
   IAccPropServices* services = nullptr;
   if (SUCCEEDED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
                                  reinterpret_cast<void**>(&services)))) {
-    VARIANT value;
-    VariantInit(&value);
+    VARIANT value{};  // VariantInit without importing oleaut32
     value.vt = VT_I4;
     value.lVal = LONG(setting);
     services->SetHwndProp(heading, DWORD(OBJID_CLIENT), CHILDID_SELF, kLiveSettingProperty, value);
