@@ -7,6 +7,7 @@ prints one fact per line; with --handshake it pauses after each state so the
 screen can be photographed. Screenshots stay under build/test/screenshots."""
 import os
 import subprocess
+import time
 
 from . import config
 from .journey import WineJourney
@@ -521,8 +522,18 @@ class SetupWindowPaints(WineJourney):
     bar redraws just the bar. The driver's bench mode also reports apply times."""
 
     def test_a_download_repaints_once_per_percentage_and_the_animation_only_the_bar(self):
+        watcher = self.prefix.start(config.wine_helper("msaa_client.exe"), ["watch", "60000"])
+        self.assertEqual(watcher.stdout.readline().strip(), b"watching")
+        started = time.monotonic()
         result = self.prefix.run(config.wine_helper("window_driver.exe"), ["bench"], timeout=120)
+        seconds = time.monotonic() - started
+        events = reader_lines(watcher.communicate(timeout=120)[0].decode("utf-8"), "event")
         self.assertEqual(result.returncode, 0)
+        # 101 percentage steps in a few seconds: screen readers hear about one a second, not a flood.
+        values = [words for words in events if words[0] == "valuechange"]
+        self.assertGreaterEqual(len(values), 1)
+        self.assertLessEqual(len(values), seconds + 1)
+        self.assertEqual(len([words for words in events if words[0] == "liveregion"]), 3)
         bench = {}
         for line in result.stdout.decode("utf-8").replace("\r", "").splitlines():
             words = line.split(" ")
