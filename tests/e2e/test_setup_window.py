@@ -516,6 +516,11 @@ class SetupWindowHighContrast(HeldStates, WineJourney):
         self.assertTrue(bar_rows, "the filled part of the bar")
         self.assertEqual(bar.at(300, bar_rows[len(bar_rows) // 2]), face, "the empty part of the bar")
 
+    def test_switching_high_contrast_off_repaints_at_once_in_the_dark_palette(self):
+        dark = Image(self.shot_path("contrast-off"))
+        self.assertEqual(dark.at(200, 39), BACKGROUND)
+        self.assertGreater(dark.count((274, dark.height - 48, 364, dark.height - 14), ACCENT, 8), 1500)
+
 
 class SetupWindowPaints(WineJourney):
     """Repaints follow changes only: one per percentage step, and the moving
