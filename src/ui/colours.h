@@ -48,3 +48,55 @@ inline constexpr uint32_t kNoteTextWeight = 220;
 inline constexpr uint32_t kDisabledPrimaryWeight = 90;
 inline constexpr uint32_t kDisabledPrimaryTextWeight = 120;
 }  // namespace palette
+
+// Every colour the painter uses, by role. The dark palette above is the look;
+// in high-contrast mode the same roles take the system's colours instead.
+struct SetupColours {
+  Colour background, border, badge, badgeGlyph, titleText, headingText, alertText, detailText;
+  Colour barTrack, barFill, noteBox, noteText, activeDot, idleDot, separator;
+  Colour primaryFace, primaryPressed, primaryHovered, primaryText, primaryDisabledFace, primaryDisabledText;
+  Colour glyphIdle, glyphLit, hoverFill, outlineBorder, outlineText, outlineDisabledText;
+  Colour focusRing, primaryFocusRing;
+  bool outlineShapes;  // the bar track and note box get a border, for fills that match the background
+  bool operator==(const SetupColours&) const = default;
+};
+
+inline constexpr SetupColours kDarkColours = {
+    palette::kBackground, palette::kBorder, palette::kAccent, palette::kWhite, palette::kMainText,
+    palette::kMainText, palette::kAlertText, palette::kDetailText,
+    palette::kBarTrack, palette::kAccent, palette::kNoteBox,
+    blendColour(palette::kMainText, palette::kBackground, palette::kNoteTextWeight), palette::kActiveDot,
+    palette::kIdleDot, palette::kSeparator,
+    palette::kAccent, palette::kPrimaryPressed, palette::kPrimaryHovered, palette::kWhite,
+    blendColour(palette::kAccent, palette::kBackground, palette::kDisabledPrimaryWeight),
+    blendColour(palette::kWhite, palette::kBackground, palette::kDisabledPrimaryTextWeight),
+    palette::kDetailText, palette::kMainText, palette::kButtonHoverFill, palette::kOutlineBorder, palette::kMainText,
+    palette::kOutlineDisabledText,
+    palette::kActiveDot, palette::kActiveDot,
+    false,
+};
+
+// The system colours that high-contrast mode paints with.
+struct SystemColours {
+  Colour window, windowText, buttonFace, buttonText, highlight;
+};
+
+// Text on the window in window text, controls in button colours, everything
+// that is filled or selected in the highlight colour with window-coloured text
+// on it: the pairs a high-contrast theme keeps apart. Colour carries no
+// meaning here, so the alert heading is plain window text.
+constexpr SetupColours highContrastColours(const SystemColours& system) {
+  const Colour window = system.window;
+  const Colour text = system.windowText;
+  const Colour face = system.buttonFace;
+  const Colour faceText = system.buttonText;
+  const Colour highlight = system.highlight;
+  return SetupColours{
+      window, text, highlight, window, text, text, text, text,
+      face, highlight, face, faceText, highlight, faceText, text,
+      highlight, highlight, highlight, window, face, faceText,
+      text, text, face, faceText, faceText, faceText,
+      highlight, window,
+      true,
+  };
+}

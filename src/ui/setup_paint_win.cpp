@@ -236,32 +236,40 @@ void drawCentredGlyph(HDC dc, Glyph glyph, const RECT& rect, int32_t size, Colou
   drawGlyph(dc, glyph, toRect(centredSquare(toLayoutRect(rect), size)), colour);
 }
 
+const SetupColours& colours() { return setupWindowState().colours; }
+
 void paintChrome(HDC dc, const RECT& client, int32_t dpi) {
   const SetupWindowState& state = setupWindowState();
-  fillSolidRect(dc, client, palette::kBackground);
-  strokeRoundRect(dc, client, 0, palette::kBorder, kHairline);
-  fillRoundRect(dc, toRect(badgeRect(dpi)), scaled(kBadgeRadius), palette::kAccent);
-  drawGlyph(dc, Glyph::PointerArrow, toRect(badgeGlyphRect(dpi)), palette::kWhite);
+  fillSolidRect(dc, client, colours().background);
+  strokeRoundRect(dc, client, 0, colours().border, kHairline);
+  fillRoundRect(dc, toRect(badgeRect(dpi)), scaled(kBadgeRadius), colours().badge);
+  drawGlyph(dc, Glyph::PointerArrow, toRect(badgeGlyphRect(dpi)), colours().badgeGlyph);
   drawTextInRect(dc, setup_texts::kWindowTitle, toRect(titleTextRect(dpi)), state.font(SetupFontRole::Title),
-                 palette::kMainText, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+                 colours().titleText, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+// A rounded fill, outlined where the colours ask for it (high contrast).
+void fillShape(HDC dc, const RECT& rect, int32_t radius, Colour colour) {
+  fillRoundRect(dc, rect, radius, colour);
+  if (colours().outlineShapes) strokeRoundRect(dc, rect, radius, colours().border, kHairline);
 }
 
 void paintBar(HDC dc, const SetupViewState& view, const LayoutRect& bar, int32_t animationPhase) {
   const int32_t radius = barCornerRadius(bar);
-  fillRoundRect(dc, toRect(bar), radius, palette::kBarTrack);
+  fillShape(dc, toRect(bar), radius, colours().barTrack);
   const BarSegment segment = barSegment(view.progress, bar, animationPhase);
   if (segment.visible) {
     fillRoundRect(dc, RECT{LONG(segment.left), LONG(bar.top), LONG(segment.right), LONG(bar.bottom)}, radius,
-                  palette::kAccent);
+                  colours().barFill);
   }
 }
 
 void paintNote(HDC dc, const SetupViewState& view, const SetupLayout& layout, int32_t dpi) {
-  fillRoundRect(dc, toRect(layout.noteBoxRect), scaled(kNoteBoxRadius), palette::kNoteBox);
+  fillShape(dc, toRect(layout.noteBoxRect), scaled(kNoteBoxRadius), colours().noteBox);
   fillRoundRect(dc, toRect(noteDotRect(layout.noteBoxRect, layout.noteTextRect, dpi)), scaled(kNoteDotRadius),
-                view.noteActive ? palette::kActiveDot : palette::kIdleDot);
+                view.noteActive ? colours().activeDot : colours().idleDot);
   drawTextInRect(dc, layout.note, toRect(layout.noteTextRect), setupWindowState().font(SetupFontRole::Note),
-                 blendColour(palette::kMainText, palette::kBackground, palette::kNoteTextWeight), kBlockFormat);
+                 colours().noteText, kBlockFormat);
 }
 
 struct ButtonLook {
@@ -282,40 +290,43 @@ ButtonLook lookOf(const DRAWITEMSTRUCT& item) {
 }
 
 Colour primaryFace(const ButtonLook& look) {
-  if (look.disabled) return blendColour(palette::kAccent, palette::kBackground, palette::kDisabledPrimaryWeight);
-  if (look.pressed) return palette::kPrimaryPressed;
-  if (look.hovered) return palette::kPrimaryHovered;
-  return palette::kAccent;
+  if (look.disabled) return colours().primaryDisabledFace;
+  if (look.pressed) return colours().primaryPressed;
+  if (look.hovered) return colours().primaryHovered;
+  return colours().primaryFace;
 }
 
-// Draws the face and caption; returns the focus-ring radius.
-int32_t drawFace(HDC dc, ButtonStyle style, const RECT& local, const ButtonLook& look, const std::wstring& caption) {
+struct FocusRing {
+  int32_t radius;
+  Colour colour;
+};
+
+// Draws the face and caption; returns how the focus ring goes around it.
+FocusRing drawFace(HDC dc, ButtonStyle style, const RECT& local, const ButtonLook& look, const std::wstring& caption) {
   const SetupWindowState& state = setupWindowState();
   switch (style) {
     case ButtonStyle::PrimaryButton: {
       fillRoundRect(dc, local, scaled(kFaceRadius), primaryFace(look));
-      const Colour text = look.disabled
-                              ? blendColour(palette::kWhite, palette::kBackground, palette::kDisabledPrimaryTextWeight)
-                              : palette::kWhite;
+      const Colour text = look.disabled ? colours().primaryDisabledText : colours().primaryText;
       drawCentredLabel(dc, caption, local, state.font(SetupFontRole::PrimaryCaption), text);
-      return scaled(kFaceRadius);
+      return {scaled(kFaceRadius), colours().primaryFocusRing};
     }
     case ButtonStyle::CaptionGlyphButton: {
       const bool lit = look.hovered || look.pressed;
-      if (lit) fillRoundRect(dc, local, scaled(kGlyphFaceRadius), palette::kButtonHoverFill);
+      if (lit) fillRoundRect(dc, local, scaled(kGlyphFaceRadius), colours().hoverFill);
       drawCentredGlyph(dc, Glyph::MinimizeDash, local, scaled(kGlyphSize),
-                       lit ? palette::kMainText : palette::kDetailText);
-      return scaled(kGlyphFaceRadius);
+                       lit ? colours().glyphLit : colours().glyphIdle);
+      return {scaled(kGlyphFaceRadius), colours().focusRing};
     }
     case ButtonStyle::OutlineButton: {
-      if (look.hovered || look.pressed) fillRoundRect(dc, local, scaled(kFaceRadius), palette::kButtonHoverFill);
-      strokeRoundRect(dc, local, scaled(kFaceRadius), palette::kOutlineBorder, kHairline);
+      if (look.hovered || look.pressed) fillRoundRect(dc, local, scaled(kFaceRadius), colours().hoverFill);
+      strokeRoundRect(dc, local, scaled(kFaceRadius), colours().outlineBorder, kHairline);
       drawCentredLabel(dc, caption, local, state.font(SetupFontRole::Note),
-                       look.disabled ? palette::kOutlineDisabledText : palette::kMainText);
-      return scaled(kFaceRadius);
+                       look.disabled ? colours().outlineDisabledText : colours().outlineText);
+      return {scaled(kFaceRadius), colours().focusRing};
     }
   }
-  return scaled(kFaceRadius);  // styles the setup window never assigns: background only
+  return {scaled(kFaceRadius), colours().focusRing};  // styles the setup window never assigns: background only
 }
 
 std::wstring captionOf(HWND button) {
@@ -389,15 +400,15 @@ void paintSetupWindow(HDC paintDc) {
 
   paintChrome(dc, client, state.screenDpi);
   drawTextInRect(dc, layout.heading, toRect(layout.headingRect), state.font(SetupFontRole::Heading),
-                 view.alert ? palette::kAlertText : palette::kMainText, kBlockFormat);
+                 view.alert ? colours().alertText : colours().headingText, kBlockFormat);
   if (!view.detail.empty()) {
     drawTextInRect(dc, layout.detail, toRect(layout.detailRect), state.font(SetupFontRole::Detail),
-                   palette::kDetailText, kBlockFormat);
+                   colours().detailText, kBlockFormat);
   }
   if (view.progress >= ProgressMoving) paintBar(dc, view, layout.barRect, state.animationPhase);
   if (!view.note.empty()) paintNote(dc, view, layout, state.screenDpi);
   if (layout.separatorRect.bottom > layout.separatorRect.top) {
-    fillSolidRect(dc, toRect(layout.separatorRect), palette::kSeparator);
+    fillSolidRect(dc, toRect(layout.separatorRect), colours().separator);
   }
   buffer.blit(0, 0);
 }
@@ -418,9 +429,9 @@ bool drawOwnerButton(const DRAWITEMSTRUCT& item) {
   const RECT local{0, 0, width, height};
   const ButtonLook look = lookOf(item);
 
-  fillSolidRect(dc, local, palette::kBackground);
-  const int32_t ringRadius = drawFace(dc, style, local, look, captionOf(item.hwndItem));
-  if (look.focusRing) strokeRoundRect(dc, local, ringRadius, palette::kActiveDot, kHairline);
+  fillSolidRect(dc, local, colours().background);
+  const FocusRing ring = drawFace(dc, style, local, look, captionOf(item.hwndItem));
+  if (look.focusRing) strokeRoundRect(dc, local, ring.radius, ring.colour, kHairline);
   buffer.blit(item.rcItem.left, item.rcItem.top);
   return true;
 }

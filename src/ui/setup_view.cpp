@@ -52,3 +52,20 @@ bool isClickMeantForEarlierButtons(uint32_t buttonsChangedAt, uint32_t clickAt, 
   // Signed: a click queued just before the change comes out negative.
   return int64_t(int32_t(clickAt - buttonsChangedAt)) < int64_t(doubleClickMs);
 }
+
+LiveSetting headingLiveSetting(const SetupViewState& view) {
+  return view.alert ? LiveSetting::Assertive : LiveSetting::Polite;
+}
+
+bool isNewScreen(const SetupViewState& before, const SetupViewState& after) { return before.heading != after.heading; }
+
+int32_t readableProgress(int32_t progress) {
+  if (progress < ProgressMoving) return -1;
+  if (progress == ProgressMoving) return 0;
+  return progress > ProgressFull ? ProgressFull : progress;
+}
+
+bool isProgressAnnouncementDue(int32_t before, int32_t after, uint32_t announcedAt, uint32_t now) {
+  if (after < 0 || (before >= 0 && readableProgress(after) == readableProgress(before))) return false;
+  return now - announcedAt >= kProgressAnnounceIntervalMs;  // unsigned: survives the wrap
+}

@@ -57,3 +57,20 @@ bool showsRetryButton(int32_t buttons);
 // second click of a double click on "다시 시도" would otherwise land on "취소",
 // which takes its place. Times are milliseconds of one wrapping tick count.
 bool isClickMeantForEarlierButtons(uint32_t buttonsChangedAt, uint32_t clickAt, uint32_t doubleClickMs);
+
+// How urgently a screen reader speaks a changed heading (UI Automation's
+// LiveSetting values): the failure screen interrupts, other screens wait their turn.
+enum class LiveSetting : int32_t { Off = 0, Polite = 1, Assertive = 2 };
+LiveSetting headingLiveSetting(const SetupViewState& view);
+
+// A screen change is announced once: when the heading text changed.
+bool isNewScreen(const SetupViewState& before, const SetupViewState& after);
+
+// The bar's value for screen readers: the shown percentage (0..100), 0 while
+// the bar moves without one, -1 without a bar.
+int32_t readableProgress(int32_t progress);
+
+// Percentage changes are announced at most once per interval, so a fast
+// download does not flood the screen reader. Times are one wrapping tick count.
+inline constexpr uint32_t kProgressAnnounceIntervalMs = 1000;
+bool isProgressAnnouncementDue(int32_t before, int32_t after, uint32_t announcedAt, uint32_t now);

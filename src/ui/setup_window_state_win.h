@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "ui/colours.h"
 #include "ui/setup_layout.h"
 #include "ui/setup_view.h"
 
@@ -17,6 +18,16 @@ struct SetupWindowState {
   HWND minimizeButton = nullptr;
   HWND cancelButton = nullptr;
   HWND retryButton = nullptr;
+  // What screen readers read, created by openSetupWindow before the buttons
+  // (creation order is reading order) and placed over the painted blocks by
+  // every relayout; null again after closeSetupWindow. See setup_access_win.h.
+  HWND headingText = nullptr;
+  HWND detailText = nullptr;
+  HWND progressBar = nullptr;
+  HWND noteText = nullptr;
+  // Tick count of the last value-change event of the bar, written by applyView
+  // when it raises one; openSetupWindow makes the first change due at once.
+  uint32_t progressAnnouncedAt = 0;
   // Stored by applyView (open fills in the preparing heading); back to the
   // default by closeSetupWindow. Read by layout, painting and commands.
   SetupViewState view;
@@ -27,11 +38,17 @@ struct SetupWindowState {
   int32_t animationPhase = 0;
   // Tick count of the last footer change, set by openSetupWindow and applyView.
   uint32_t buttonsChangedAt = 0;
+  // Set by the pump while it hands a queued message on: only then is the
+  // message time the time of the input being handled.
+  bool dispatchingQueuedMessage = false;
   // Set by the first relayout after openSetupWindow, which clears it: only
   // that relayout centres the window.
   bool placed = false;
   // Written by every relayout; read by the painter, the footer and the timer.
   SetupLayout layout;
+  // The palette, or the system's colours in high-contrast mode: read by
+  // openSetupWindow and again when the system's colours or settings change.
+  SetupColours colours = kDarkColours;
   // Read from the screen by openSetupWindow, at least 96.
   int32_t screenDpi = kBaseDpi;
   // Made once by the first openSetupWindow at its dpi and never deleted, so

@@ -5,6 +5,7 @@
 
 #include "ui/colours.h"
 #include "ui/gdi_handles.h"
+#include "ui/setup_access_win.h"
 #include "ui/setup_paint_win.h"
 #include "ui/setup_texts.h"
 #include "ui/setup_window.h"
@@ -29,6 +30,10 @@ constexpr wchar_t kButtonClass[] = L"Button";
 // MsgWaitForMultipleObjects keeps one slot for the message queue.
 constexpr uint32_t kMaxPumpHandles = MAXIMUM_WAIT_OBJECTS - 1;
 constexpr PumpResult kTimedOut{};
+#ifdef NORVANE_TEST_BUILD
+// Wine cannot switch high contrast on: the journeys ask for it here.
+constexpr wchar_t kTestHighContrastVariable[] = L"NORVANE_TEST_HIGH_CONTRAST";
+#endif
 
 // Measures the window's texts with GDI on a DC, for the pure layout.
 class GdiTextMeasurer : public TextMeasurer {
@@ -119,6 +124,13 @@ void setCaptionIfChanged(HWND button, const wchar_t* caption) {
   if (lstrcmpW(current, caption) != 0) SetWindowTextW(button, caption);
 }
 
+// A button that goes away hands the focus to the window, so no hidden
+// button keeps it (Enter would press it).
+void showButton(HWND button, bool shown) {
+  if (!shown && GetFocus() == button) SetFocus(GetParent(button));
+  ShowWindow(button, shown ? SW_SHOW : SW_HIDE);
+}
+
 void placeFooterButtons() {
   const SetupWindowState& state = setupWindowState();
   const FooterPlacement placement = footerPlacement(state.view.buttons, state.layout.separatorRect, state.screenDpi);
@@ -127,9 +139,9 @@ void placeFooterButtons() {
   if (placement.showRetry) moveButton(state.retryButton, placement.retry);
   if (state.cancelButton) {
     setCaptionIfChanged(state.cancelButton, placement.cancelCloseCaption);
-    ShowWindow(state.cancelButton, placement.showCancelClose ? SW_SHOW : SW_HIDE);
+    showButton(state.cancelButton, placement.showCancelClose);
   }
-  if (state.retryButton) ShowWindow(state.retryButton, placement.showRetry ? SW_SHOW : SW_HIDE);
+  if (state.retryButton) showButton(state.retryButton, placement.showRetry);
 }
 
 LayoutRect workArea() {
@@ -158,6 +170,7 @@ void relayoutSetupWindow() {
     state.placed = true;
   }
   placeFooterButtons();
+  updateReadableBlocks();
   if (state.view.progress == ProgressMoving) {
     SetTimer(state.window, kAnimationTimer, kAnimationIntervalMs, nullptr);
   } else {
@@ -181,10 +194,47 @@ bool clickFocusedButton(HWND window) {
   return true;
 }
 
-// The message time is when the click happened, even if it waited in the queue.
+// A click that comes from queued input happened at that message's time, even
+// if it waited in the queue. A click sent by another thread (a screen reader's
+// default action, BM_CLICK from outside) or made by a call outside the pump has
+// no message of its own: GetMessageTime then tells of some earlier message, so
+// the click happens now.
+uint32_t clickTime() {
+  const bool fromQueuedInput = setupWindowState().dispatchingQueuedMessage && !InSendMessage();
+  return fromQueuedInput ? uint32_t(GetMessageTime()) : uint32_t(GetTickCount());
+}
+
 bool isLateHalfOfDoubleClick() {
-  return isClickMeantForEarlierButtons(setupWindowState().buttonsChangedAt, uint32_t(GetMessageTime()),
-                                       GetDoubleClickTime());
+  return isClickMeantForEarlierButtons(setupWindowState().buttonsChangedAt, clickTime(), GetDoubleClickTime());
+}
+
+bool isHighContrastOn() {
+  HIGHCONTRASTW highContrast{};
+  highContrast.cbSize = sizeof(highContrast);
+  if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(highContrast), &highContrast, 0) &&
+      (highContrast.dwFlags & HCF_HIGHCONTRASTON)) {
+    return true;
+  }
+#ifdef NORVANE_TEST_BUILD
+  wchar_t value[2] = {};
+  if (GetEnvironmentVariableW(kTestHighContrastVariable, value, 2) == 1 && value[0] == L'1') return true;
+#endif
+  return false;
+}
+
+Colour systemColour(int index) { return Colour(GetSysColor(index)); }
+
+// Reads the mode and the system's colours; true when the window's colours changed.
+bool refreshColours() {
+  SetupColours& colours = setupWindowState().colours;
+  const SetupColours wanted =
+      isHighContrastOn() ? highContrastColours(SystemColours{systemColour(COLOR_WINDOW), systemColour(COLOR_WINDOWTEXT),
+                                                             systemColour(COLOR_BTNFACE), systemColour(COLOR_BTNTEXT),
+                                                             systemColour(COLOR_HIGHLIGHT)})
+                         : kDarkColours;
+  if (wanted == colours) return false;
+  colours = wanted;
+  return true;
 }
 
 bool handleCommand(HWND window, int id) {
@@ -243,6 +293,11 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
       raiseEvent(closeRequestEvent(setupWindowState().view.buttons));
       return 0;  // closing is the install flow's decision
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // High contrast switched on or off, or its colours changed: repaint at once.
+      if (refreshColours()) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      break;
     case WM_TIMER:
       if (wParam == kAnimationTimer) {
         SetupWindowState& state = setupWindowState();
@@ -259,12 +314,17 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void dispatchQueuedMessages() {
+  SetupWindowState& state = setupWindowState();
+  const bool outerDispatch = state.dispatchingQueuedMessage;
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    const HWND window = setupWindowState().window;
-    if (window && IsDialogMessageW(window, &message)) continue;  // Tab, Enter, Esc
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    state.dispatchingQueuedMessage = true;
+    const HWND window = state.window;
+    if (!window || !IsDialogMessageW(window, &message)) {  // Tab, Enter, Esc
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    state.dispatchingQueuedMessage = outerDispatch;
   }
 }
 
@@ -282,6 +342,7 @@ bool openSetupWindow(HINSTANCE instance) {
   if (state.window) return true;
   state.instance = instance;
   state.screenDpi = clampDpi(readScreenDpi());
+  refreshColours();
   startGraphics();
   ensureSetupFonts(state);
   if (!registerSetupWindowClass(instance)) return false;
@@ -295,6 +356,7 @@ bool openSetupWindow(HINSTANCE instance) {
   // Focus rings stay hidden until the keyboard is used.
   SendMessageW(state.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 
+  createReadableBlocks(state.window);  // before the buttons: creation order is reading order
   state.minimizeButton = createButton(state.window, setup_texts::kMinimizeCaption, 0, kMinimizeId,
                                       ButtonStyle::CaptionGlyphButton);
   state.cancelButton =
@@ -311,17 +373,24 @@ bool openSetupWindow(HINSTANCE instance) {
   ShowWindow(state.window, SW_SHOW);
   SetForegroundWindow(state.window);
   UpdateWindow(state.window);
+  announceViewChange(SetupViewState{});
   return true;
 }
 
 void applyView(const SetupViewState& view) {
   SetupWindowState& state = setupWindowState();
   if (view.buttons != state.view.buttons) state.buttonsChangedAt = GetTickCount();
+  const SetupViewState before = state.view;
   if (&view != &state.view) state.view = view;
   state.pendingEvent = SetupEvent::None;
   if (!state.window) return;
   relayoutSetupWindow();
   UpdateWindow(state.window);
+  // The failure screen asks the user to act: the keyboard starts on "다시 시도".
+  if (showsRetryButton(state.view.buttons) && !showsRetryButton(before.buttons) && state.retryButton) {
+    SetFocus(state.retryButton);
+  }
+  announceViewChange(before);
 }
 
 void closeSetupWindow() {
@@ -334,6 +403,10 @@ void closeSetupWindow() {
   state.minimizeButton = nullptr;
   state.cancelButton = nullptr;
   state.retryButton = nullptr;
+  state.headingText = nullptr;
+  state.detailText = nullptr;
+  state.progressBar = nullptr;
+  state.noteText = nullptr;
   state.view = SetupViewState{};
   state.pendingEvent = SetupEvent::None;
 }

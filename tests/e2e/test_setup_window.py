@@ -7,6 +7,7 @@ prints one fact per line; with --handshake it pauses after each state so the
 screen can be photographed. Screenshots stay under build/test/screenshots."""
 import os
 import subprocess
+import time
 
 from . import config
 from .journey import WineJourney
@@ -33,6 +34,28 @@ FOCUS_RING = (79, 163, 240)
 SEPARATOR = (55, 55, 58)
 WHITE = (255, 255, 255)
 MINIMIZE_ID, CANCEL_CLOSE_ID, RETRY_ID = 10, 11, 12
+# What msaa_client does on a held state after reading its tree.
+READER_ACTIONS = {"failed": ["press", "다시 시도"], "failed-focus": ["keys", "tts"]}
+PREPARING, DOWNLOADING, CHECKING = "준비하는 중입니다", "설치 파일을 다운로드하는 중입니다", "설치 파일을 확인하는 중입니다"
+FAILED, CANCELLING = "설치 파일을 받거나 확인하지 못했습니다", "다운로드를 취소하는 중입니다"
+DETAIL_64 = "이 컴퓨터에 맞는 64비트 프로그램을 준비합니다."
+FAILED_DETAIL = "인터넷 연결을 확인한 뒤 다시 시도해 주세요. 계속 안 되면 담당자에게 문의해 주세요."
+NOTE = "다운로드가 끝나면 설치를 시작합니다."
+
+
+def reader_lines(text, kind):
+    """msaa_client's lines of one kind, split into words."""
+    return [line.split(" ")[1:] for line in text.replace("\r", "").splitlines() if line.startswith(kind + " ")]
+
+
+def shown_blocks(text):
+    """(class, name or bar value) of every child a screen reader finds visible, in its order."""
+    shown = []
+    for words in reader_lines(text, "child"):
+        if words[3] == "1":
+            bar = "moving" if words[11] == "1" else f"{words[9]}%"
+            shown.append((words[1], bar if words[1] == "msctls_progress32" else " ".join(words[13:])))
+    return shown
 
 
 def scale(value, dpi):
@@ -88,12 +111,61 @@ def parse(stdout):
             facts[kind] = int(words[1])
         elif kind == "workarea":
             facts["workarea"] = tuple(map(int, words[2:6]))
-        elif kind in ("title", "style", "classstyle", "reopen", "closed", "dispatched", "elapsed", "bench"):
+        elif kind in ("title", "style", "classstyle", "reopen", "closed", "dispatched", "elapsed", "bench", "held"):
             facts.setdefault(kind, []).append(words[1:])
     return facts
 
 
-class SetupWindowStates96(WineJourney):
+class HeldStates:
+    """Runs window_driver's states, photographing each held state and reading
+    it as a screen reader does."""
+    shots = None
+
+    @classmethod
+    def shot_path(cls, name):
+        return os.path.join(cls.shots, f"{name}.png")
+
+    @classmethod
+    def run_driver_with_screenshots(cls, env=None):
+        """Runs the states with a screen reader's view of each: msaa_client
+        watches events throughout and reads the tree at every held state."""
+        client = config.wine_helper("msaa_client.exe")
+        watcher = cls.prefix.start(client, ["watch", "90000"])
+        assert watcher.stdout.readline().strip() == b"watching"
+        driver = subprocess.Popen(["wine", config.wine_helper("window_driver.exe"), "states", "--handshake"],
+                                  env=env or cls.prefix.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE)
+        lines = []
+        cls.readers = {}
+        try:
+            for raw in iter(driver.stdout.readline, b""):
+                line = raw.decode("utf-8").rstrip("\r\n")
+                lines.append(line)
+                if line.startswith("shot "):
+                    name, left, top, right, bottom = line.split(" ")[1:]
+                    left, top, right, bottom = map(int, (left, top, right, bottom))
+                    subprocess.run(["import", "-display", cls.display.name, "-window", "root", "-crop",
+                                    f"{right - left}x{bottom - top}+{left}+{top}", "+repage", cls.shot_path(name)],
+                                   check=True, timeout=30)
+                    cls.readers[name] = cls.prefix.run(client, ["tree"], timeout=60).stdout.decode("utf-8")
+                    if name in READER_ACTIONS:
+                        cls.readers[name] += cls.prefix.run(client, READER_ACTIONS[name], timeout=60).stdout.decode()
+                    driver.stdin.write(b"\n")
+                    driver.stdin.flush()
+            driver.wait(120)
+            cls.readers["events"] = watcher.communicate(timeout=120)[0].decode("utf-8")
+        finally:
+            for process in (driver, watcher):
+                if process.poll() is None:
+                    process.kill()
+                    process.wait()
+        cls.readers["held"] = "".join(line + "\n" for line in lines if line.startswith("held "))
+        with open(os.path.join(cls.shots, "msaa.txt"), "w", encoding="utf-8") as f:
+            f.write("".join(f"== {name}\n{text}" for name, text in cls.readers.items()).replace("\r", ""))
+        return "\n".join(lines)
+
+
+class SetupWindowStates96(HeldStates, WineJourney):
     """Every state at one dpi; the driver runs once per class and each test
     reads its facts and screenshots."""
     dpi = 96
@@ -111,34 +183,6 @@ class SetupWindowStates96(WineJourney):
         os.makedirs(cls.shots, exist_ok=True)
         cls.facts = parse(cls.run_driver_with_screenshots())
         cls.images = {name: Image(cls.shot_path(name)) for name in STATES if os.path.exists(cls.shot_path(name))}
-
-    @classmethod
-    def shot_path(cls, name):
-        return os.path.join(cls.shots, f"{name}.png")
-
-    @classmethod
-    def run_driver_with_screenshots(cls):
-        driver = cls.prefix.start(config.wine_helper("window_driver.exe"), ["states", "--handshake"],
-                                  stdin=subprocess.PIPE)
-        lines = []
-        try:
-            for raw in iter(driver.stdout.readline, b""):
-                line = raw.decode("utf-8").rstrip("\r\n")
-                lines.append(line)
-                if line.startswith("shot "):
-                    name, left, top, right, bottom = line.split(" ")[1:]
-                    left, top, right, bottom = map(int, (left, top, right, bottom))
-                    subprocess.run(["import", "-display", cls.display.name, "-window", "root", "-crop",
-                                    f"{right - left}x{bottom - top}+{left}+{top}", "+repage", cls.shot_path(name)],
-                                   check=True, timeout=30)
-                    driver.stdin.write(b"\n")
-                    driver.stdin.flush()
-            driver.wait(120)
-        finally:
-            if driver.poll() is None:
-                driver.kill()
-                driver.wait()
-        return "\n".join(lines)
 
     def s(self, value):
         return scale(value, self.dpi)
@@ -318,6 +362,45 @@ class SetupWindowStates96(WineJourney):
         self.assertNotEqual(self.image("preparing").pixels, self.image("downloading-0").pixels)
 
 
+    # -- what a screen reader reads and hears (msaa_client) --------------------
+
+    def test_a_screen_reader_reads_every_shown_block_in_reading_order(self):
+        minimize = ("Button", "최소화")
+        progress = [("Static", DOWNLOADING), ("Static", DETAIL_64)], [("Static", NOTE), minimize, ("Button", "취소")]
+        expected = {
+            "preparing": [("Static", PREPARING), minimize],
+            "downloading-moving": progress[0] + [("msctls_progress32", "moving")] + progress[1],
+            "downloading-42": progress[0] + [("msctls_progress32", "42%")] + progress[1],
+            "failed": [("Static", FAILED), ("Static", FAILED_DETAIL), minimize, ("Button", "닫기"),
+                       ("Button", "다시 시도")],
+            "cancelling": [("Static", CANCELLING), ("Static", "설치하지 않고 종료합니다."),
+                           ("msctls_progress32", "moving"), minimize],
+        }
+        for name, blocks in expected.items():
+            self.assertEqual(shown_blocks(self.readers[name]), blocks, name)
+
+    def test_each_new_screen_is_announced_once_and_the_bar_at_most_once_a_second(self):
+        events = reader_lines(self.readers["events"], "event")
+        announced = [" ".join(words[7:]) for words in events if words[0] == "liveregion"]
+        # The reopened window at the end may announce its first screen too.
+        self.assertEqual(announced[:7], [PREPARING, DOWNLOADING, CHECKING, FAILED, CANCELLING, DOWNLOADING, FAILED])
+        self.assertIn(announced[7:], ([], [PREPARING]))
+        value_times = [int(words[3]) for words in events if words[0] == "valuechange"]
+        self.assertTrue(value_times, "the bar reports its value")
+        self.assertTrue(all(b - a >= 900 for a, b in zip(value_times, value_times[1:])), value_times)
+
+    def test_focus_goes_to_retry_on_failure_and_tab_cycles_the_shown_buttons(self):
+        self.assertEqual(reader_lines(self.readers["failed"], "focus"), [["Button", "12", "다시", "시도"]])
+        self.assertNotEqual(reader_lines(self.readers["cancelling"], "focus")[0][0], "Button", "no hidden button")
+        # Tab, Tab, Shift+Tab from "닫기" (the driver's own Tab put the focus there).
+        self.assertEqual([words[1] for words in reader_lines(self.readers["failed-focus"], "focus")],
+                         ["11", "12", "11", "12"])
+
+    def test_a_click_sent_from_outside_after_a_pause_acts(self):
+        self.assertEqual(reader_lines(self.readers["failed"], "pressed"), [["bm-click"]])
+        self.assertEqual(self.facts["held"], [["failed", str(3)]])
+
+
 class SetupWindowStates144(SetupWindowStates96):
     dpi = 144
 
@@ -405,13 +488,57 @@ class SetupWindowInput(WineJourney):
         self.assertEqual(self.pump["reopen"], [["retry-visible", "1"]])
 
 
+class SetupWindowHighContrast(HeldStates, WineJourney):
+    """Wine cannot switch high contrast on; the test build's variable stands in
+    for it, and the window paints with the prefix's system colours."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.shots = os.path.join(config.TEST_BUILD, "screenshots", "high-contrast")
+        os.makedirs(cls.shots, exist_ok=True)
+        parse(cls.run_driver_with_screenshots(dict(cls.prefix.env, NORVANE_TEST_HIGH_CONTRAST="1")))
+        cls.system = {words[0]: tuple(map(int, words[1:4])) for words in
+                      reader_lines(cls.readers["preparing"], "syscolour")}
+
+    def test_every_block_is_painted_in_the_system_colours(self):
+        window, text, face, highlight = (self.system[k] for k in ("window", "windowtext", "btnface", "highlight"))
+        preparing = Image(self.shot_path("preparing"))
+        self.assertEqual(preparing.at(200, 39), window)
+        heading = (24, 42, 356, 58)
+        self.assertGreater(preparing.count(heading, text, 40), 40)
+        failed = Image(self.shot_path("failed"))
+        self.assertGreater(failed.count(heading, text, 40), 40)
+        self.assertEqual(failed.count(heading, ALERT, 30), 0)
+        self.assertGreater(failed.count((274, failed.height - 48, 364, failed.height - 14), highlight, 8), 1500)
+        bar = Image(self.shot_path("downloading-42"))
+        bar_rows = [y for y in range(bar.height) if bar.at(100, y) == highlight and bar.at(40, y) == highlight]
+        self.assertTrue(bar_rows, "the filled part of the bar")
+        self.assertEqual(bar.at(300, bar_rows[len(bar_rows) // 2]), face, "the empty part of the bar")
+
+    def test_switching_high_contrast_off_repaints_at_once_in_the_dark_palette(self):
+        dark = Image(self.shot_path("contrast-off"))
+        self.assertEqual(dark.at(200, 39), BACKGROUND)
+        self.assertGreater(dark.count((274, dark.height - 48, 364, dark.height - 14), ACCENT, 8), 1500)
+
+
 class SetupWindowPaints(WineJourney):
     """Repaints follow changes only: one per percentage step, and the moving
     bar redraws just the bar. The driver's bench mode also reports apply times."""
 
     def test_a_download_repaints_once_per_percentage_and_the_animation_only_the_bar(self):
+        watcher = self.prefix.start(config.wine_helper("msaa_client.exe"), ["watch", "60000"])
+        self.assertEqual(watcher.stdout.readline().strip(), b"watching")
+        started = time.monotonic()
         result = self.prefix.run(config.wine_helper("window_driver.exe"), ["bench"], timeout=120)
+        seconds = time.monotonic() - started
+        events = reader_lines(watcher.communicate(timeout=120)[0].decode("utf-8"), "event")
         self.assertEqual(result.returncode, 0)
+        # 101 percentage steps in a few seconds: screen readers hear about one a second, not a flood.
+        values = [words for words in events if words[0] == "valuechange"]
+        self.assertGreaterEqual(len(values), 1)
+        self.assertLessEqual(len(values), seconds + 1)
+        self.assertEqual(len([words for words in events if words[0] == "liveregion"]), 3)
         bench = {}
         for line in result.stdout.decode("utf-8").replace("\r", "").splitlines():
             words = line.split(" ")

@@ -85,13 +85,30 @@ void printPump(const char* scenario, const PumpResult& result) {
   printLine("pump %s %d %d", scenario, index, int(result.event));
 }
 
+DWORD WINAPI readOneLine(void* done) {
+  char line[64];
+  if (!fgets(line, sizeof line, stdin)) line[0] = 0;
+  SetEvent(static_cast<HANDLE>(done));
+  return 0;
+}
+
 void holdForScreenshot(const char* name, bool handshake) {
   if (!handshake) return;
   settle(200);  // let the window system show the last paint
   RECT rect{};
   GetWindowRect(setupWindow(), &rect);
   printRect("shot", name, rect);
-  char line[64];
-  if (!fgets(line, sizeof line, stdin)) return;
+  // The window keeps serving messages while held: screen readers and input
+  // from other processes reach it, and what they ask for is printed.
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE reader = CreateThread(nullptr, 0, readOneLine, done, 0, nullptr);
+  for (;;) {
+    const PumpResult result = pumpSetupWindow(kPumpWaitForever, &done, 1);
+    if (result.outcome != PumpOutcome::UserEvent) break;
+    printLine("held %s %d", name, int(result.event));
+  }
+  WaitForSingleObject(reader, INFINITE);
+  CloseHandle(reader);
+  CloseHandle(done);
 }
 }  // namespace driver

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/colours.h"
 #include "ui/setup_layout.h"
@@ -105,4 +106,24 @@ TEST(Colours, ColourReferencesKeepRedInTheLowByteAndArgbIsOpaque) {
   EXPECT_EQ(rgb(0, 120, 212), 0x00D47800u);
   EXPECT_EQ(toArgb(rgb(0, 120, 212)), 0xFF0078D4u);
   EXPECT_EQ(toArgb(rgb(255, 0, 0)), 0xFFFF0000u);
+}
+
+TEST(Colours, HighContrastPaintsEveryPairInTheSystemsColoursThatKeepThemApart) {
+  // High Contrast Black: every text and mark must stand out from what it is drawn on.
+  const SystemColours black{rgb(0, 0, 0), rgb(255, 255, 255), rgb(0, 0, 0), rgb(255, 255, 255), rgb(26, 235, 255)};
+  const SetupColours hc = highContrastColours(black);
+  const std::pair<Colour, Colour> shownOn[] = {
+      {hc.headingText, hc.background}, {hc.alertText, hc.background}, {hc.detailText, hc.background},
+      {hc.titleText, hc.background},   {hc.badgeGlyph, hc.badge},      {hc.barFill, hc.barTrack},
+      {hc.noteText, hc.noteBox},       {hc.activeDot, hc.noteBox},     {hc.idleDot, hc.noteBox},
+      {hc.primaryText, hc.primaryFace}, {hc.primaryText, hc.primaryHovered}, {hc.outlineText, hc.background},
+      {hc.outlineBorder, hc.background}, {hc.focusRing, hc.outlineBorder}, {hc.primaryFocusRing, hc.primaryFace},
+      {hc.glyphIdle, hc.background},   {hc.separator, hc.background},  {hc.border, hc.barTrack},
+  };
+  for (const auto& [ink, paper] : shownOn) EXPECT_NE(ink, paper);
+  EXPECT_TRUE(hc.outlineShapes);  // the bar track and note box are black on black: outlined
+  EXPECT_EQ(hc.background, black.window);
+  EXPECT_EQ(hc.primaryFace, black.highlight);
+  EXPECT_FALSE(kDarkColours.outlineShapes);
+  EXPECT_EQ(kDarkColours.noteText, rgb(205, 205, 205));
 }

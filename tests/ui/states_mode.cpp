@@ -8,6 +8,7 @@ using namespace driver;
 
 namespace {
 constexpr wchar_t kFace[] = L"Malgun Gothic";
+constexpr wchar_t kHighContrastVariable[] = L"NORVANE_TEST_HIGH_CONTRAST";
 constexpr wchar_t kLongNote[] =
     L"다운로드가 끝나면 설치를 시작합니다. 설치가 끝날 때까지 이 창을 닫지 마세요. 인터넷 연결이 느리면 몇 분 걸릴 수 "
     L"있습니다.";
@@ -131,6 +132,13 @@ int runStatesMode(bool handshake) {
   reportState("failed-hover");
   holdForScreenshot("failed-hover", handshake);
   SetCursorPos(0, 0);
+
+  // High contrast switched off while the window is open: it repaints at once.
+  if (GetEnvironmentVariableW(kHighContrastVariable, nullptr, 0)) {
+    SetEnvironmentVariableW(kHighContrastVariable, nullptr);
+    SendMessageW(setupWindow(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    holdForScreenshot("contrast-off", handshake);
+  }
 
   closeSetupWindow();
   printLine("closed windows %d", countSetupWindows());

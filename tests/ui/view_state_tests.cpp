@@ -102,3 +102,28 @@ TEST(FooterClicks, OnlyAfterTheDoubleClickTimeDoesAClickCountForTheNewButtons) {
   EXPECT_TRUE(isClickMeantForEarlierButtons(0xFFFFFF00u, 0x00000010u, 500));
   EXPECT_FALSE(isClickMeantForEarlierButtons(0xFFFFFF00u, 0x00000200u, 500));
 }
+
+TEST(ScreenReaders, ANewHeadingIsOneAnnouncementAndOnlyTheFailureInterrupts) {
+  EXPECT_TRUE(isNewScreen(SetupViewState{}, progressView(64, -1)));
+  EXPECT_FALSE(isNewScreen(progressView(64, 3), progressView(64, 42)));
+  EXPECT_TRUE(isNewScreen(progressView(64, 99), progressView(64, 100)));
+  EXPECT_TRUE(isNewScreen(progressView(64, 42), failureView()));
+  EXPECT_FALSE(isNewScreen(failureView(), failureView()));
+  EXPECT_EQ(headingLiveSetting(failureView()), LiveSetting::Assertive);
+  EXPECT_EQ(headingLiveSetting(progressView(64, 42)), LiveSetting::Polite);
+  EXPECT_EQ(headingLiveSetting(cancellingView()), LiveSetting::Polite);
+}
+
+TEST(ScreenReaders, TheBarReadsTheShownPercentageAndChangesAtMostOnceASecond) {
+  EXPECT_EQ(readableProgress(ProgressHidden), -1);
+  EXPECT_EQ(readableProgress(ProgressMoving), 0);
+  EXPECT_EQ(readableProgress(42), 42);
+  EXPECT_EQ(readableProgress(150), 100);
+  EXPECT_TRUE(isProgressAnnouncementDue(-1, 0, 0, 1000));     // a value appears
+  EXPECT_TRUE(isProgressAnnouncementDue(41, 42, 5000, 6000));
+  EXPECT_FALSE(isProgressAnnouncementDue(41, 42, 5000, 5999));
+  EXPECT_FALSE(isProgressAnnouncementDue(42, 42, 0, 60000));  // unchanged
+  EXPECT_FALSE(isProgressAnnouncementDue(100, 150, 0, 60000));
+  EXPECT_FALSE(isProgressAnnouncementDue(42, ProgressMoving, 0, 60000));
+  EXPECT_TRUE(isProgressAnnouncementDue(41, 42, 0xFFFFFF00u, 0x00000300u));  // across the wrap
+}

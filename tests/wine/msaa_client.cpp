@@ -1,0 +1,279 @@
+// Reads the real setup window from another process the way a screen reader
+// does (MSAA) and prints one fact per line:
+//   msaa_client tree                 system colours, the client's children in order, and the focus
+//   msaa_client watch TIMEOUT_MS     focus, value and live-region events (out-of-context hook) until
+//                                    the window has come and gone or the time runs out
+//   msaa_client keys KEYS            SendInput per character, t = Tab, s = Shift+Tab; the focus after each
+//   msaa_client press NAME           the default action of the child named NAME, after a user's pause
+// Exit 0 when done, 2 when no setup window was found.
+#include <windows.h>
+// commctrl.h and oleacc.h need the types of windows.h
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+constexpr wchar_t kWindowClass[] = L"NorvaneSetupWindow";
+constexpr int kTextChars = 256;
+constexpr long kMaxChildren = 32;
+constexpr DWORD kKeySettleMs = 300;
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT kWatchPollMs = 100;
+constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8 headers only
+
+std::string utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(size_t(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+void print(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vprintf(format, args);
+  va_end(args);
+  printf("\n");
+  fflush(stdout);
+}
+
+std::wstring bstrText(BSTR text) {
+  std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
+  SysFreeString(text);
+  return out;
+}
+
+std::wstring className(HWND window) {
+  wchar_t name[kTextChars] = {};
+  GetClassNameW(window, name, kTextChars);
+  return name;
+}
+
+struct Element {
+  IAccessible* object = nullptr;
+  VARIANT child{};
+};
+
+std::wstring nameOf(const Element& element) {
+  BSTR name = nullptr;
+  return SUCCEEDED(element.object->get_accName(element.child, &name)) ? bstrText(name) : L"";
+}
+
+std::wstring valueOf(const Element& element) {
+  BSTR value = nullptr;
+  return SUCCEEDED(element.object->get_accValue(element.child, &value)) ? bstrText(value) : L"";
+}
+
+long numberOf(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), const Element& element) {
+  VARIANT out;
+  VariantInit(&out);
+  if (FAILED((element.object->*get)(element.child, &out)) || out.vt != VT_I4) return -1;
+  return out.lVal;
+}
+
+HWND setupWindow() {
+  const HWND window = FindWindowW(kWindowClass, nullptr);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+void printFocus(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  wchar_t text[kTextChars] = {};
+  if (info.hwndFocus) GetWindowTextW(info.hwndFocus, text, kTextChars);
+  print("focus %s %d %s", info.hwndFocus ? utf8(className(info.hwndFocus)).c_str() : "-",
+        info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0, utf8(text).c_str());
+}
+
+// Wine's proxies give every child window the generic client role, so the
+// window class and, for the bar, its position and style are printed as well.
+void printChild(long index, const Element& element) {
+  HWND child = nullptr;
+  WindowFromAccessibleObject(element.object, &child);
+  const long state = numberOf(&IAccessible::get_accState, element);
+  const std::wstring value = valueOf(element);
+  const bool bar = child && className(child) == PROGRESS_CLASSW;
+  print("child %ld %s visible %d role %ld value %s pos %ld marquee %d name %s", index,
+        child ? utf8(className(child)).c_str() : "-", state >= 0 && !(state & STATE_SYSTEM_INVISIBLE) ? 1 : 0,
+        numberOf(&IAccessible::get_accRole, element), value.empty() ? "-" : utf8(value).c_str(),
+        bar ? long(SendMessageW(child, PBM_GETPOS, 0, 0)) : -1,
+        bar ? ((GetWindowLongW(child, GWL_STYLE) & PBS_MARQUEE) ? 1 : 0) : -1, utf8(nameOf(element)).c_str());
+}
+
+// Calls visit(index, element) for each child of the window's client object, in
+// MSAA order. A child window is read through its own client object, as a
+// screen reader that walks into it does.
+template <typename Visit>
+bool forEachChild(HWND window, Visit visit) {
+  IAccessible* client = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&client)))) {
+    return false;
+  }
+  VARIANT children[kMaxChildren];
+  long count = 0;
+  AccessibleChildren(client, 0, kMaxChildren, children, &count);
+  for (long i = 0; i < count; ++i) {
+    Element element;
+    element.child.vt = VT_I4;
+    element.child.lVal = CHILDID_SELF;
+    if (children[i].vt == VT_DISPATCH && children[i].pdispVal) {
+      IAccessible* windowObject = nullptr;
+      HWND child = nullptr;
+      children[i].pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&windowObject));
+      if (windowObject) {
+        WindowFromAccessibleObject(windowObject, &child);
+        windowObject->Release();
+      }
+      if (child) {
+        AccessibleObjectFromWindow(child, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&element.object));
+      }
+    } else if (children[i].vt == VT_I4) {
+      element.object = client;
+      element.object->AddRef();
+      element.child = children[i];
+    }
+    if (element.object) {
+      visit(i, element);
+      element.object->Release();
+    }
+    VariantClear(&children[i]);
+  }
+  client->Release();
+  return true;
+}
+
+void printSystemColours() {
+  const struct {
+    const char* name;
+    int index;
+  } colours[] = {{"window", COLOR_WINDOW}, {"windowtext", COLOR_WINDOWTEXT}, {"btnface", COLOR_BTNFACE},
+                 {"btntext", COLOR_BTNTEXT}, {"highlight", COLOR_HIGHLIGHT}};
+  for (const auto& colour : colours) {
+    const COLORREF c = GetSysColor(colour.index);
+    print("syscolour %s %d %d %d", colour.name, GetRValue(c), GetGValue(c), GetBValue(c));
+  }
+}
+
+int printTree(HWND window) {
+  printSystemColours();
+  if (!forEachChild(window, printChild)) return 2;
+  printFocus(window);
+  return 0;
+}
+
+void sendKey(WORD key, bool shift) {
+  INPUT inputs[4] = {};
+  UINT n = 0;
+  const auto add = [&](WORD vk, DWORD flags) {
+    inputs[n].type = INPUT_KEYBOARD;
+    inputs[n].ki.wVk = vk;
+    inputs[n].ki.dwFlags = flags;
+    ++n;
+  };
+  if (shift) add(VK_SHIFT, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+  SendInput(n, inputs, sizeof(INPUT));
+}
+
+int pressKeys(HWND window, const wchar_t* keys) {
+  SetForegroundWindow(window);
+  Sleep(kKeySettleMs);
+  for (const wchar_t* key = keys; *key; ++key) {
+    sendKey(VK_TAB, *key == L's');
+    Sleep(kKeySettleMs);
+    printFocus(window);
+  }
+  return 0;
+}
+
+// The default action goes through MSAA; where the proxy has none (Wine), the
+// message the button proxy sends on Windows: BM_CLICK from this process.
+int pressNamed(HWND window, const std::wstring& wanted) {
+  Sleep(GetDoubleClickTime() + kKeySettleMs);  // a user takes a moment to find the button
+  const char* how = nullptr;
+  forEachChild(window, [&](long, const Element& element) {
+    if (how || nameOf(element) != wanted) return;
+    HWND child = nullptr;
+    WindowFromAccessibleObject(element.object, &child);
+    if (SUCCEEDED(element.object->accDoDefaultAction(element.child))) {
+      how = "default-action";
+    } else if (child) {
+      SendMessageW(child, BM_CLICK, 0, 0);
+      how = "bm-click";
+    }
+  });
+  print("pressed %s", how ? how : "nothing");
+  return how ? 0 : 2;
+}
+
+struct Watch {
+  bool seen = false;
+  DWORD start = 0;
+  DWORD timeout = 0;
+};
+Watch watch;
+
+const char* eventName(DWORD event) {
+  switch (event) {
+    case EVENT_OBJECT_FOCUS: return "focus";
+    case EVENT_OBJECT_VALUECHANGE: return "valuechange";
+    default: return "liveregion";
+  }
+}
+
+void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG objectId, LONG childId, DWORD, DWORD) {
+  if (!hwnd || className(GetAncestor(hwnd, GA_ROOT)) != kWindowClass) return;
+  std::wstring name;
+  IAccessible* object = nullptr;
+  VARIANT child;
+  VariantInit(&child);
+  if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, objectId, childId, &object, &child))) {
+    name = nameOf(Element{object, child});
+    object->Release();
+  }
+  const long pos = className(hwnd) == PROGRESS_CLASSW ? long(SendMessageW(hwnd, PBM_GETPOS, 0, 0)) : -1;
+  print("event %s %s %d %lu pos %ld name %s", eventName(event), utf8(className(hwnd)).c_str(), GetDlgCtrlID(hwnd),
+        GetTickCount() - watch.start, pos, utf8(name).c_str());
+}
+
+void CALLBACK checkWindow(HWND, UINT, UINT_PTR, DWORD) {
+  const bool shown = FindWindowW(kWindowClass, nullptr) != nullptr;
+  if (shown) watch.seen = true;
+  if ((watch.seen && !shown) || GetTickCount() - watch.start > watch.timeout) PostQuitMessage(0);
+}
+
+int watchEvents(DWORD timeout) {
+  watch.start = GetTickCount();
+  watch.timeout = timeout;
+  const DWORD flags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
+  HWINEVENTHOOK hooks[] = {
+      SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, onEvent, 0, 0, flags),
+      SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, onEvent, 0, 0, flags),
+      SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, onEvent, 0, 0, flags)};
+  print("watching");
+  SetTimer(nullptr, kWatchTimer, kWatchPollMs, checkWindow);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  for (HWINEVENTHOOK hook : hooks) UnhookWinEvent(hook);
+  print("watched %d", watch.seen ? 1 : 0);
+  return 0;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  CoInitialize(nullptr);
+  if (argc == 3 && wcscmp(argv[1], L"watch") == 0) return watchEvents(DWORD(_wtoi(argv[2])));
+  const HWND window = setupWindow();
+  if (!window) return 2;
+  if (argc == 2 && wcscmp(argv[1], L"tree") == 0) return printTree(window);
+  if (argc == 3 && wcscmp(argv[1], L"keys") == 0) return pressKeys(window, argv[2]);
+  if (argc == 3 && wcscmp(argv[1], L"press") == 0) return pressNamed(window, argv[2]);
+  return 3;
+}
