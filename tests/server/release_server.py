@@ -307,12 +307,15 @@ class _ProxyHandler(http.server.BaseHTTPRequestHandler):
         self.send_response(200)
         self.send_header("Content-Length", str(PAC_STALL_SECONDS if stall == "drip" else len(self.server.pac)))
         self.end_headers()
-        for _ in range(PAC_STALL_SECONDS if stall == "drip" else 0):
-            self.wfile.write(b" ")
-            self.wfile.flush()
-            time.sleep(1)
-        if stall != "drip":
-            self.wfile.write(self.server.pac.encode())
+        try:
+            for _ in range(PAC_STALL_SECONDS if stall == "drip" else 0):
+                self.wfile.write(b" ")
+                self.wfile.flush()
+                time.sleep(1)
+            if stall != "drip":
+                self.wfile.write(self.server.pac.encode())
+        except OSError:
+            pass  # the client gave up
 
     def do_CONNECT(self):
         self.server.tunnels.append(self.path)
