@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fetch/fetch_state.h"
 #include "fetch/transfer_rules.h"
 
 TEST(ProxyRules, OnlyFailuresBeforeAnyAnswerThatAProxyCouldExplain) {
@@ -80,4 +81,18 @@ TEST(ProxyRules, OnlyAFailureBeforeAnyResponseTriesTheOtherRoute) {
   result = TransferResult{};
   result.exchangeError = 12175;
   EXPECT_FALSE(failedBeforeAnyResponse(result));
+}
+
+TEST(ProxyRules, RoutesAreKeptPerHostName) {
+  ProxyRoutes routes;
+  std::wstring route = L"unset";
+  EXPECT_FALSE(routes.lookedUp(L"a.corp", route));
+  routes.rememberLookup(L"a.corp", L"");  // looked up: direct, also after a look-up ran out of time
+  ASSERT_TRUE(routes.lookedUp(L"a.corp", route));
+  EXPECT_EQ(route, L"");
+  routes.rememberWorking(L"a.corp", L"p:1");
+  EXPECT_EQ(routes.working(L"a.corp"), L"p:1");
+  EXPECT_EQ(routes.working(L"b.corp"), L"");  // another host, perhaps on the bypass list, goes its own way
+  routes.rememberWorking(L"a.corp", L"");
+  EXPECT_EQ(routes.working(L"a.corp"), L"");
 }
