@@ -276,13 +276,15 @@ class ConnectProxy(socketserver.ThreadingTCPServer):
     """Loopback proxy: CONNECT tunnels to 127.0.0.1 at the asked port whatever
     the host name (names that resolve nowhere reach the servers only through
     it); any GET gets the PAC text `pac`, or with `pac_stall` "silent" no
-    answer at all, with "drip" one byte a second."""
+    answer at all, with "drip" one byte a second. With `tunnel_limit` it
+    stops listening once it has opened that many tunnels; `port_map` sends
+    tunnels for one port to another."""
     daemon_threads = True
 
     def __init__(self):
         super().__init__(("127.0.0.1", 0), _ProxyHandler)
         self.port, self.tunnels, self.pac = self.server_address[1], [], ""
-        self.pac_stall, self.pac_requests = None, 0
+        self.pac_stall, self.pac_requests, self.tunnel_limit, self.port_map = None, 0, None, {}
         threading.Thread(target=self.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
 
     def pac_naming_proxy_for(self, host):
@@ -319,7 +321,10 @@ class _ProxyHandler(http.server.BaseHTTPRequestHandler):
 
     def do_CONNECT(self):
         self.server.tunnels.append(self.path)
-        with socket.create_connection(("127.0.0.1", int(self.path.rsplit(":", 1)[1])), timeout=5) as upstream:
+        if len(self.server.tunnels) == self.server.tunnel_limit:
+            self.server.socket.close()  # later connections are refused; this tunnel carries on
+        port = int(self.path.rsplit(":", 1)[1])
+        with socket.create_connection(("127.0.0.1", self.server.port_map.get(port, port)), timeout=5) as upstream:
             self.send_response(200)
             self.end_headers()
             ends = {self.connection: upstream, upstream: self.connection}
