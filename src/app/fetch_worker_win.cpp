@@ -18,8 +18,8 @@ int fetchWorker(WorkerArguments* raw) {
   const std::unique_ptr<WorkerArguments> arguments(raw);
   ReleaseVersion version{};
   removeStaleStagingFolders();
-  // The version request does not watch the flag; a cancel during it counts here.
-  if (!fetchReleaseVersion(version) || arguments->cancel.load()) {
+  // A cancel during the version request ends it early and counts here.
+  if (!fetchReleaseVersion(version, &arguments->cancel) || arguments->cancel.load()) {
     arguments->phase.exchange(Finished);
     return 0;
   }

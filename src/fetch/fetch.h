@@ -46,8 +46,8 @@ class StagedInstaller {
 void discardStagedInstaller(StagedInstaller* staged);
 
 // Asks the release servers for version.txt; true with `version` filled when
-// one of them served a parsable one. Sees no cancel request.
-bool fetchReleaseVersion(ReleaseVersion& version);
+// one of them served a parsable one. A set cancel flag ends it early, false.
+bool fetchReleaseVersion(ReleaseVersion& version, const std::atomic<bool>* cancelFlag = nullptr);
 
 // The installer of one release for this machine.
 struct InstallerRequest {

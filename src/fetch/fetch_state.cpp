@@ -43,14 +43,37 @@ bool KeptPartials::take(const std::wstring& url, PartialDownload& partial) {
   return false;
 }
 
-void GuardedText::set(const std::wstring& text) {
+void KeptPartials::release() {
   std::lock_guard lock(guard_);
-  text_ = text;
+  std::vector<PartialDownload>().swap(kept_);
 }
 
-std::wstring GuardedText::get() const {
+bool ProxyRoutes::lookedUp(const std::wstring& host, std::wstring& route) const {
   std::lock_guard lock(guard_);
-  return text_;
+  const auto found = lookedUp_.find(host);
+  if (found == lookedUp_.end()) return false;
+  route = found->second;
+  return true;
+}
+
+void ProxyRoutes::rememberLookup(const std::wstring& host, const std::wstring& route) {
+  std::lock_guard lock(guard_);
+  lookedUp_[host] = route;
+}
+
+std::wstring ProxyRoutes::working(const std::wstring& host) const {
+  std::lock_guard lock(guard_);
+  const auto found = working_.find(host);
+  return found == working_.end() ? std::wstring() : found->second;
+}
+
+void ProxyRoutes::rememberWorking(const std::wstring& host, const std::wstring& proxy) {
+  std::lock_guard lock(guard_);
+  if (proxy.empty()) {
+    working_.erase(host);
+  } else {
+    working_[host] = proxy;
+  }
 }
 
 bool DecidedOnce::get(bool (*decide)()) {

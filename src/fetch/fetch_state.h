@@ -5,6 +5,7 @@
 // network request; each record has its own guard.
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -35,21 +36,31 @@ class KeptPartials {
   void keep(PartialDownload&& partial);
   // Moves out the partial kept for exactly this URL; false when there is none.
   bool take(const std::wstring& url, PartialDownload& partial);
+  // Frees every kept body: once a file is staged none of them is needed.
+  void release();
 
  private:
   std::mutex guard_;
   std::vector<PartialDownload> kept_;
 };
 
-// A string value behind a mutex.
-class GuardedText {
+// Per host name of a release URL: the route that the user's settings gave,
+// looked up at most once per run, and the proxy that carried a transfer.
+// Routes are "host:port" of a proxy, empty for the direct route.
+class ProxyRoutes {
  public:
-  void set(const std::wstring& text);
-  std::wstring get() const;
+  // True with `route` filled when this host was looked up before.
+  bool lookedUp(const std::wstring& host, std::wstring& route) const;
+  void rememberLookup(const std::wstring& host, const std::wstring& route);
+  // The proxy that last carried a transfer to this host; empty when none did.
+  std::wstring working(const std::wstring& host) const;
+  // An empty proxy forgets the host's working proxy.
+  void rememberWorking(const std::wstring& host, const std::wstring& proxy);
 
  private:
   mutable std::mutex guard_;
-  std::wstring text_;
+  std::map<std::wstring, std::wstring> lookedUp_;
+  std::map<std::wstring, std::wstring> working_;
 };
 
 // A yes/no decided by its first reader and kept.
@@ -80,11 +91,14 @@ struct FetchState {
   // version.txt; read when the installer fetch orders its sources.
   LastGoodSource lastGoodSource;
   // Written by downloadWithTrustFallback when a download broke off (or left
-  // its older bytes unused); taken by the next download of the same URL.
+  // its older bytes unused); taken by the next download of the same URL;
+  // released once the installer is staged.
   KeptPartials keptPartials;
-  // "host:port" of the user's proxy, written by downloadWithTrustFallback
-  // once a transfer through it succeeded; every later transfer goes through it.
-  GuardedText workingProxy;
+  // Per host: the user's proxy route, written by the first look-up for it
+  // (also when it ran out of time); and the proxy that carried a transfer,
+  // written after its success and tried first by every later transfer to
+  // that host, forgotten when the direct route then works again.
+  ProxyRoutes proxyRoutes;
   // Whether chains are checked against the pinned roots first (systems
   // before Windows 8 without ISRG Root X1); decided by the first caller of
   // pinnedRootsFirst.
@@ -95,9 +109,10 @@ struct FetchState {
 
 FetchState& fetchState();
 
-// The user's cancel flag reaches the transfers of fetchInstaller through a
-// thread-local hook instead of through every call. Null (the default on every
-// thread, and during the version fetch) means no cancel request can arrive.
+// The user's cancel flag reaches the transfers and proxy look-ups of
+// fetchReleaseVersion and fetchInstaller through a thread-local hook instead
+// of through every call. Null (the default on every thread) means no cancel
+// request can arrive.
 // Sets the hook for its lifetime and clears it on every way out.
 class ScopedCancelHook {
  public:

@@ -145,6 +145,9 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
   StagedInstaller staged = writeStagedCopy(received.installer, localName);
   received.installer = {};
   if (staged.empty()) return {};
+  // Bodies kept from broken-off downloads are of no more use, and would
+  // otherwise stay in memory while the installer runs.
+  fetchState().keptPartials.release();
   const ReadBack checked = readBackAndCheck(staged.fileHandle(), received.signature.data(), publicKey);
   if (checked != ReadBack::Accepted) {
     if (checked == ReadBack::Refused) writeLog(kBadSignature);
@@ -160,7 +163,9 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
 
 }  // namespace
 
-bool fetchReleaseVersion(ReleaseVersion& version) {
+bool fetchReleaseVersion(ReleaseVersion& version, const std::atomic<bool>* cancelFlag) {
+  // A proxy look-up may take seconds; a cancel request during it ends the run.
+  const ScopedCancelHook hook(cancelFlag);
   std::wstring servedBy;
   if (!fetchVersionFromSources(buildReleaseSources(), downloadWithTrustFallback, version, servedBy)) return false;
   fetchState().lastGoodSource.remember(servedBy, GetTickCount64());

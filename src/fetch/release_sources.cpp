@@ -43,6 +43,7 @@ void promoteSource(ReleaseSourceList& sources, const std::wstring& source) {
 bool fetchVersionFromSources(const ReleaseSourceList& sources, const Downloader& download, ReleaseVersion& version,
                              std::wstring& servedBy) {
   for (size_t i = 0; i < sources.size(); ++i) {
+    if (isFetchCancelled()) return false;
     if (i > 0) logFallback(sources[i - 1], sources[i]);
     const std::wstring url = sources[i].empty() ? std::wstring() : sources[i] + L"/" + kVersionFileName;
     std::vector<uint8_t> body;

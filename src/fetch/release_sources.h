@@ -27,7 +27,8 @@ void promoteSource(ReleaseSourceList& sources, const std::wstring& source);
 using Downloader = std::function<bool(const DownloadRequest& request, std::vector<uint8_t>& body)>;
 
 // True with `version` and `servedBy` (the base URL) filled when a source
-// served a parsable version.txt.
+// served a parsable version.txt. Stops early, false, when the cancel hook
+// fires.
 bool fetchVersionFromSources(const ReleaseSourceList& sources, const Downloader& download, ReleaseVersion& version,
                              std::wstring& servedBy);
 

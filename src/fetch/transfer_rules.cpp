@@ -86,7 +86,120 @@ bool expect(const wchar_t*& p, wchar_t c) {
   return true;
 }
 
+// Exactly `count` decimal digits.
+bool readFixedNumber(const wchar_t*& p, int count, int& value) {
+  value = 0;
+  for (int i = 0; i < count; ++i, ++p) {
+    if (!std::iswdigit(*p)) return false;
+    value = value * 10 + int(*p - L'0');
+  }
+  return true;
+}
+
+bool expectText(const wchar_t*& p, const wchar_t* text) {
+  const size_t length = std::wcslen(text);
+  if (std::wcsncmp(p, text, length) != 0) return false;
+  p += length;
+  return true;
+}
+
+// A run of ASCII letters (a day or month name).
+std::wstring readName(const wchar_t*& p) {
+  std::wstring name;
+  for (; (*p >= L'A' && *p <= L'Z') || (*p >= L'a' && *p <= L'z'); ++p) name += *p;
+  return name;
+}
+
+// 1..12 for "Jan".."Dec", 0 for anything else.
+int monthNumber(const std::wstring& name) {
+  static constexpr const wchar_t* kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
+                                               L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
+  for (int i = 0; i < 12; ++i) {
+    if (name == kMonths[i]) return i + 1;
+  }
+  return 0;
+}
+
+struct CivilTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+bool readClock(const wchar_t*& p, CivilTime& time) {
+  return readFixedNumber(p, 2, time.hour) && expect(p, L':') && readFixedNumber(p, 2, time.minute) &&
+         expect(p, L':') && readFixedNumber(p, 2, time.second);
+}
+
+// Days from 1970-01-01 to a proleptic Gregorian date.
+int64_t daysFromCivil(int year, int month, int day) {
+  year -= month <= 2;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t yearOfEra = year - era * 400;
+  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+// "Sun, 06 Nov 1994 08:49:37 GMT"
+bool readImfFixdate(const wchar_t* p, CivilTime& time) {
+  return readName(p).size() == 3 && expectText(p, L", ") && readFixedNumber(p, 2, time.day) && expect(p, L' ') &&
+         (time.month = monthNumber(readName(p))) != 0 && expect(p, L' ') && readFixedNumber(p, 4, time.year) &&
+         expect(p, L' ') && readClock(p, time) && expectText(p, L" GMT") && *p == L'\0';
+}
+
+// "Sunday, 06-Nov-94 08:49:37 GMT"; two-digit years from 70 are the 1900s.
+bool readRfc850Date(const wchar_t* p, CivilTime& time) {
+  if (!(readName(p).size() >= 6 && expectText(p, L", ") && readFixedNumber(p, 2, time.day) && expect(p, L'-') &&
+        (time.month = monthNumber(readName(p))) != 0 && expect(p, L'-') && readFixedNumber(p, 2, time.year) &&
+        expect(p, L' ') && readClock(p, time) && expectText(p, L" GMT") && *p == L'\0')) {
+    return false;
+  }
+  time.year += time.year >= 70 ? 1900 : 2000;
+  return true;
+}
+
+// "Sun Nov  6 08:49:37 1994"
+bool readAsctimeDate(const wchar_t* p, CivilTime& time) {
+  if (!(readName(p).size() == 3 && expect(p, L' ') && (time.month = monthNumber(readName(p))) != 0 &&
+        expect(p, L' '))) {
+    return false;
+  }
+  const bool oneDigitDay = expect(p, L' ');  // "Nov  6"
+  if (!readFixedNumber(p, oneDigitDay ? 1 : 2, time.day)) return false;
+  return expect(p, L' ') && readClock(p, time) && expect(p, L' ') && readFixedNumber(p, 4, time.year) && *p == L'\0';
+}
+
 }  // namespace
+
+bool parseHttpDate(const std::wstring& text, int64_t& seconds) {
+  CivilTime time;
+  if (!readImfFixdate(text.c_str(), time) && !readRfc850Date(text.c_str(), time) &&
+      !readAsctimeDate(text.c_str(), time)) {
+    return false;
+  }
+  if (time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31 || time.hour > 23 || time.minute > 59 ||
+      time.second > 60) {
+    return false;
+  }
+  seconds = daysFromCivil(time.year, time.month, time.day) * 86400 + time.hour * 3600 + time.minute * 60 + time.second;
+  return true;
+}
+
+std::wstring resumeValidator(const ResponseValidators& validators) {
+  constexpr int64_t kStrongMarginSeconds = 1;
+  const std::wstring& etag = validators.etag;
+  if (!etag.empty() && etag.compare(0, 2, L"W/") != 0) return etag;
+  int64_t modified = 0, answered = 0;
+  if (parseHttpDate(validators.lastModified, modified) && parseHttpDate(validators.date, answered) &&
+      answered - modified >= kStrongMarginSeconds) {
+    return validators.lastModified;
+  }
+  return {};
+}
+
+bool sameEntityAsKept(const std::wstring& keptValidator, const std::wstring& answerEtag) {
+  const bool keptEtag = !keptValidator.empty() && keptValidator.back() == L'"';
+  return !keptEtag || answerEtag == keptValidator;
+}
 
 std::wstring resumeHeaders(const PartialDownload& partial) {
   return L"Range: bytes=" + std::to_wstring(partial.bytes.size()) + L"-\r\nIf-Range: " + partial.validator;
@@ -222,6 +335,11 @@ std::wstring withoutPort(const std::wstring& entry) {
   return entry.substr(0, colon);
 }
 
+std::wstring withoutBrackets(const std::wstring& host) {
+  if (host.size() >= 2 && host.front() == L'[' && host.back() == L']') return host.substr(1, host.size() - 2);
+  return host;
+}
+
 }  // namespace
 
 bool couldProxyExplain(uint32_t winhttpError) {
@@ -243,30 +361,68 @@ std::wstring httpsProxyOf(const std::wstring& proxyList) {
 }
 
 std::wstring proxyHostPort(const std::wstring& entry) {
+  constexpr uint64_t kLargestPort = 65535;
   std::wstring rest = withoutScheme(entry);
-  rest = rest.substr(0, rest.find(L'/'));
   const size_t at = rest.rfind(L'@');
   if (at != std::wstring::npos) rest = rest.substr(at + 1);
-  if (rest.empty()) return {};
+  rest = rest.substr(0, rest.find(L'/'));
   const size_t closing = rest.find(L']');
-  const size_t colon = rest.find(L':', closing == std::wstring::npos ? 0 : closing);
-  if (colon == std::wstring::npos) return rest + L":" + kDefaultProxyPort;
-  if (colon == 0) return {};
-  if (colon + 1 == rest.size()) return rest + kDefaultProxyPort;
-  return rest;
+  const bool bracketed = !rest.empty() && rest.front() == L'[';
+  if (bracketed && closing == std::wstring::npos) return {};
+  const size_t hostEnd = bracketed ? closing + 1 : rest.find(L':');
+  const std::wstring host = rest.substr(0, hostEnd);
+  std::wstring port = hostEnd < rest.size() ? rest.substr(hostEnd) : std::wstring();
+  if (!port.empty() && port.front() != L':') return {};
+  if (port.size() <= 1) port = std::wstring(L":") + kDefaultProxyPort;
+  const wchar_t* digits = port.c_str() + 1;
+  uint64_t number = 0;
+  if (!readNumber(digits, number) || *digits != L'\0' || number == 0 || number > kLargestPort) return {};
+  const std::wstring name = bracketed ? host.substr(1, host.size() - 2) : host;
+  if (name.empty()) return {};
+  for (wchar_t c : name) {
+    const bool allowed = bracketed ? (std::iswxdigit(c) || c == L':' || c == L'.')
+                                   : ((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
+                                      (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'_');
+    if (!allowed) return {};
+  }
+  return host + port;
 }
 
-bool isBypassed(const std::wstring& host, const std::wstring& bypassList) {
-  const std::wstring name = lowered(withoutPort(host));
+bool isBypassed(const std::wstring& host, const std::wstring& bypassList, const std::wstring& scheme) {
+  const std::wstring name = withoutBrackets(lowered(withoutPort(host)));
   for (const std::wstring& raw : splitOn(bypassList, L";,")) {
     const std::wstring entry = lowered(raw);
     if (entry == kLocalToken) {
-      if (name.find(L'.') == std::wstring::npos) return true;
+      if (name.find(L'.') == std::wstring::npos && name.find(L':') == std::wstring::npos) return true;
       continue;
     }
-    const std::wstring pattern = withoutPort(withoutScheme(entry));
+    const size_t marker = entry.find(L"://");
+    if (marker != std::wstring::npos && entry.compare(0, marker, lowered(scheme)) != 0) continue;
+    std::wstring pattern = withoutBrackets(withoutPort(withoutScheme(entry)));
+    if (!pattern.empty() && pattern.front() == L'.') pattern.insert(0, 1, L'*');  // ".corp" is "*.corp"
     if (!pattern.empty() && wildcardMatch(pattern, name)) return true;
   }
   return false;
 }
 
+std::wstring hostNameOfUrl(const std::wstring& url) {
+  const std::wstring rest = withoutScheme(url);
+  return lowered(withoutPort(rest.substr(0, rest.find(L'/'))));
+}
+
+std::wstring userProxyRoute(const std::wstring& host, const UserProxyFacts& facts) {
+  switch (facts.script) {
+    case ScriptAnswer::Direct:
+      return {};
+    case ScriptAnswer::Proxy:
+      return proxyHostPort(httpsProxyOf(facts.scriptProxyList));
+    case ScriptAnswer::None:
+      break;
+  }
+  if (facts.fixedList.empty() || isBypassed(host, facts.bypassList)) return {};
+  return proxyHostPort(httpsProxyOf(facts.fixedList));
+}
+
+bool failedBeforeAnyResponse(const TransferResult& result) {
+  return !result.done && !result.answered && couldProxyExplain(result.exchangeError);
+}

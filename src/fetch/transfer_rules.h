@@ -24,6 +24,10 @@ inline constexpr uint32_t kDiskSliceBytes = 1048576;      // one WriteFile / Rea
 inline constexpr uint32_t kContentLengthChars = 32;
 inline constexpr uint32_t kValidatorChars = 256;           // ETag or Last-Modified text
 inline constexpr uint32_t kContentRangeChars = 96;
+inline constexpr uint32_t kHttpDateChars = 64;             // Date or Last-Modified text
+// Automatic detection and the PAC script together, per host and run: a
+// script server that accepts and never answers costs this much, not minutes.
+inline constexpr uint32_t kProxyLookupDeadlineMs = 4000;
 
 // One file as the release fetch asks for it.
 struct DownloadRequest {
@@ -37,7 +41,7 @@ struct DownloadRequest {
 // The start of a body that broke off, with what identifies the whole file.
 struct PartialDownload {
   std::wstring url;
-  std::wstring validator;  // the first response's ETag, else its Last-Modified, as sent
+  std::wstring validator;  // the first response's strong ETag, else its strong Last-Modified, as sent
   uint64_t total = 0;      // the whole file's declared length
   std::vector<uint8_t> bytes;
 
@@ -67,7 +71,7 @@ struct TransferResult {
   uint32_t exchangeError = 0;      // the error of a failed send or receive, before any response
   bool answered = false;           // a response arrived, whatever its status
   bool bodyBrokeOff = false;       // the body ended early; what arrived is in `body`
-  std::wstring validator;          // the response's ETag, else its Last-Modified
+  std::wstring validator;          // the response's strong validator (resumeValidator)
   uint64_t total = 0;              // the whole file's declared length
 };
 
@@ -108,6 +112,23 @@ class BodyReceiver {
 
 // --- Continuing a body that broke off ---------------------------------------
 
+// The validator headers of a 200 answer, as received.
+struct ResponseValidators {
+  std::wstring etag;
+  std::wstring lastModified;
+  std::wstring date;
+};
+
+// What If-Range may carry: the ETag unless it is weak ("W/..."), else a
+// Last-Modified at least one second before the answer's Date (an HTTP date
+// that is not earlier is weak: the file may change within that second).
+// Empty when there is no strong validator, so the body cannot be continued.
+std::wstring resumeValidator(const ResponseValidators& validators);
+
+// Seconds since 1970 of an HTTP date in any of its three forms (IMF-fixdate,
+// RFC 850, asctime); false when the text is none of them.
+bool parseHttpDate(const std::wstring& text, int64_t& seconds);
+
 // "Range: bytes=N-" and "If-Range: <validator>", as extra request headers.
 std::wstring resumeHeaders(const PartialDownload& partial);
 
@@ -115,6 +136,11 @@ std::wstring resumeHeaders(const PartialDownload& partial);
 // continues the stored bytes; any other answer (a 200 for a changed file, a
 // wrong range or total) does not.
 bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_t stored, uint64_t total);
+
+// A 206 is of the same file only when, where the kept validator is an ETag,
+// it carries that ETag exactly: a server that ignored If-Range would splice
+// two files.
+bool sameEntityAsKept(const std::wstring& keptValidator, const std::wstring& answerEtag);
 
 // --- Trust ----------------------------------------------------------------
 
@@ -157,13 +183,42 @@ bool couldProxyExplain(uint32_t winhttpError);
 // or blanks. Empty when none serves https.
 std::wstring httpsProxyOf(const std::wstring& proxyList);
 
-// "host:port" of one proxy entry without scheme prefix, credentials or path;
-// port 80 when none is given. Empty when no host is left. This is both what
-// the session is opened with and what the log may show.
+// "host:port" of one proxy entry: the scheme prefix, everything up to the
+// last '@' (credentials, whatever characters they hold) and any path go;
+// port 80 when none is given. Empty unless a plain host name, IPv4 address
+// or bracketed IPv6 address and a numeric port 1..65535 are left: only this
+// is what the session is opened with and what the log may show.
 std::wstring proxyHostPort(const std::wstring& entry);
 
 // Whether `host` (a URL's host, with or without ":port") is on the bypass
-// list: entries separated by ';', ',' or blanks, "<local>" for names without a
-// dot, '*' for any run of characters, case-insensitive; a scheme prefix or a
-// port on an entry is ignored, and so is the host's port.
-bool isBypassed(const std::wstring& host, const std::wstring& bypassList);
+// list for a request of `scheme`: entries separated by ';', ',' or blanks,
+// "<local>" for names without a dot, '*' for any run of characters, a leading
+// '.' for every subdomain, case-insensitive; an entry's scheme prefix limits
+// it to that scheme, a port on an entry is ignored, and so is the host's
+// port; a bare IPv6 entry matches the bracketed host.
+bool isBypassed(const std::wstring& host, const std::wstring& bypassList, const std::wstring& scheme = L"https");
+
+// The lower-case host name of a URL, without its port: what proxy routes
+// are kept by.
+std::wstring hostNameOfUrl(const std::wstring& url);
+
+// What automatic detection and the PAC script said for one URL.
+enum class ScriptAnswer { None, Direct, Proxy };
+
+// The user's settings (as Windows' Internet settings hold them) and what
+// their scripts said for one URL.
+struct UserProxyFacts {
+  ScriptAnswer script = ScriptAnswer::None;  // None: no script, or it failed or ran out of time
+  std::wstring scriptProxyList;              // the script's list when it named proxies
+  std::wstring fixedList;                    // the fixed proxy list; empty when none is set
+  std::wstring bypassList;                   // the fixed proxy's bypass list
+};
+
+// "host:port" of the proxy the user's settings give for an https request to
+// `host`; empty for the direct route. A script's DIRECT is final; only when
+// no script answered does the fixed proxy serve hosts off its bypass list.
+std::wstring userProxyRoute(const std::wstring& host, const UserProxyFacts& facts);
+
+// A transfer along one route that never got a response, for a reason a
+// route explains, so the other route deserves its one try.
+bool failedBeforeAnyResponse(const TransferResult& result);

@@ -7,6 +7,7 @@
 #include "fetch/pinned_trust.h"
 #include "fetch/release_urls.h"
 #include "fetch/transfer.h"
+#include "fetch/user_proxy.h"
 #include "fetch/winhttp_handles.h"
 #include "host/log.h"
 
@@ -30,6 +31,7 @@ constexpr wchar_t kProxyWantsCredentials[] = L"프록시가 인증을 요구한�
 constexpr wchar_t kResuming[] = L"끊긴 다운로드를 이어받는다 (%llu / %llu바이트)";
 constexpr wchar_t kStartingOver[] = L"끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP %u)";
 constexpr wchar_t kThroughUserProxy[] = L"사용자 프록시로 다시 묻는다: %s";
+constexpr wchar_t kDirectAgain[] = L"프록시 %s 가 답하지 않아 바로 연결해 본다";
 constexpr DWORD kProxyAuthenticationRequired = 407;
 
 // Logs the failed step with the error of the call that just failed.
@@ -120,67 +122,13 @@ std::wstring readHeaderText(HINTERNET request, DWORD query, size_t chars) {
 }
 
 std::wstring readValidator(HINTERNET request) {
-  std::wstring validator = readHeaderText(request, WINHTTP_QUERY_ETAG, kValidatorChars);
-  if (validator.empty()) validator = readHeaderText(request, WINHTTP_QUERY_LAST_MODIFIED, kValidatorChars);
-  return validator;
+  return resumeValidator({readHeaderText(request, WINHTTP_QUERY_ETAG, kValidatorChars),
+                          readHeaderText(request, WINHTTP_QUERY_LAST_MODIFIED, kValidatorChars),
+                          readHeaderText(request, WINHTTP_QUERY_DATE, kHttpDateChars)});
 }
 
 uint64_t readDeclaredLength(HINTERNET request) {
   return declaredLengthFromHeader(readHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, kContentLengthChars).c_str());
-}
-
-// WinHTTP hands proxy texts over in GlobalAlloc memory.
-struct GlobalTextTraits {
-  using Value = wchar_t*;
-  static Value invalid() { return nullptr; }
-  static bool isValid(Value v) { return v != nullptr; }
-  static void close(Value v) { GlobalFree(v); }
-};
-using GlobalText = ScopedResource<GlobalTextTraits>;
-
-// Runs the detected (scriptUrl null) or the given PAC script for `url`.
-// Time-bounded: detection and the script download use the transfer's short
-// time-outs, so a network without any of it costs seconds, not minutes.
-std::wstring proxyFromScript(const std::wstring& url, const wchar_t* scriptUrl) {
-  ScopedInternet session(
-      WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session || !WinHttpSetTimeouts(session.get(), int(kResolveTimeoutMs), int(kConnectTimeoutMs),
-                                      int(kSendTimeoutMs), int(kSmallFileReceiveTimeoutMs))) {
-    return {};
-  }
-  WINHTTP_AUTOPROXY_OPTIONS options = {};
-  if (scriptUrl != nullptr) {
-    options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-    options.lpszAutoConfigUrl = scriptUrl;
-  } else {
-    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
-    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-  }
-  options.fAutoLogonIfChallenged = FALSE;  // never offer credentials to fetch a script
-  WINHTTP_PROXY_INFO info = {};
-  if (!WinHttpGetProxyForUrl(session.get(), url.c_str(), &options, &info)) return {};
-  const GlobalText list(info.lpszProxy);
-  const GlobalText bypass(info.lpszProxyBypass);
-  if (info.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY || !list) return {};
-  return httpsProxyOf(list.get());
-}
-
-// The proxy ("host:port") that the user's settings (Windows' Internet
-// settings, which WinHTTP's default setting does not use) give for `url`:
-// automatic detection, then the PAC URL, then the fixed proxy unless the URL's
-// host is on its bypass list. Empty for a direct connection.
-std::wstring userProxyFor(const std::wstring& url) {
-  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
-  if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return {};
-  const GlobalText scriptUrl(config.lpszAutoConfigUrl);
-  const GlobalText fixed(config.lpszProxy);
-  const GlobalText bypass(config.lpszProxyBypass);
-
-  std::wstring entry;
-  if (config.fAutoDetect) entry = proxyFromScript(url, nullptr);
-  if (entry.empty() && scriptUrl) entry = proxyFromScript(url, scriptUrl.get());
-  if (entry.empty() && fixed && !isBypassed(hostOfUrl(url), bypass ? bypass.get() : L"")) entry = httpsProxyOf(fixed.get());
-  return entry.empty() ? std::wstring() : proxyHostPort(entry);
 }
 
 }  // namespace
@@ -283,7 +231,8 @@ TransferResult downloadToMemory(const TransferRequest& request) {
     PartialDownload& partial = *request.partial;
     const uint64_t stored = partial.bytes.size();
     if (continuesPartial(status, readHeaderText(handle.get(), WINHTTP_QUERY_CONTENT_RANGE, kContentRangeChars),
-                         stored, partial.total)) {
+                         stored, partial.total) &&
+        sameEntityAsKept(partial.validator, readHeaderText(handle.get(), WINHTTP_QUERY_ETAG, kValidatorChars))) {
       writeLog(kResuming, static_cast<unsigned long long>(stored), static_cast<unsigned long long>(partial.total));
       body = std::move(partial.bytes);
       declaredLength = partial.total;
@@ -325,24 +274,30 @@ TransferResult downloadToMemory(const TransferRequest& request) {
 
 namespace {
 
-// One transfer in one trust mode: through the proxy that already worked, or
-// directly and, after a failure that a proxy explains, once more through the
-// user's proxy.
-TransferResult transferWithUserProxy(TransferRequest request) {
-  GuardedText& workingProxy = fetchState().workingProxy;
-  request.proxy = workingProxy.get();
-  const bool knownProxy = !request.proxy.empty();
-  TransferResult direct = downloadToMemory(request);
-  if (direct.done || knownProxy || direct.answered || !couldProxyExplain(direct.exchangeError) || isFetchCancelled()) {
-    return direct;
+// One transfer in one trust mode along at most two routes. A proxy that
+// carried an earlier transfer to this host goes first, and the direct route
+// once more when it fails before any response (the network changed);
+// otherwise the direct route goes first and, after a failure that a proxy
+// explains, the route that the user's settings give for this URL.
+TransferResult transferAlongRoutes(TransferRequest request) {
+  ProxyRoutes& routes = fetchState().proxyRoutes;
+  const std::wstring host = hostNameOfUrl(request.download.url);
+  const std::wstring remembered = routes.working(host);
+  request.proxy = remembered;
+  TransferResult first = downloadToMemory(request);
+  if (!failedBeforeAnyResponse(first) || isFetchCancelled()) return first;
+  if (remembered.empty()) {
+    request.proxy = userProxyFor(request.download.url);
+    if (request.proxy.empty() || isFetchCancelled()) return first;
+    writeLog(kThroughUserProxy, request.proxy.c_str());
+  } else {
+    request.proxy.clear();
+    writeLog(kDirectAgain, remembered.c_str());
   }
-  request.proxy = userProxyFor(request.download.url);
-  if (request.proxy.empty()) return direct;
-  writeLog(kThroughUserProxy, request.proxy.c_str());
-  TransferResult proxied = downloadToMemory(request);
-  proxied.secureFailureSeen = proxied.secureFailureSeen || direct.secureFailureSeen;
-  if (proxied.done) workingProxy.set(request.proxy);
-  return proxied;
+  TransferResult second = downloadToMemory(request);
+  second.secureFailureSeen = second.secureFailureSeen || first.secureFailureSeen;
+  if (second.done) routes.rememberWorking(host, request.proxy);
+  return second;
 }
 
 }  // namespace
@@ -352,7 +307,7 @@ bool downloadWithTrustFallback(const DownloadRequest& request, std::vector<uint8
   PartialDownload kept;
   keptPartials.take(request.url, kept);
   TransferResult last = runWithTrustFallback(pinnedRootsFirst(), [&](bool pinnedMode) {
-    return transferWithUserProxy({request, pinnedMode, kMaxRedirects, {}, &kept});
+    return transferAlongRoutes({request, pinnedMode, kMaxRedirects, {}, &kept});
   });
   body = std::move(last.body);
   if (last.done || isFetchCancelled()) return last.done;

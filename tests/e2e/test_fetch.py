@@ -192,6 +192,25 @@ class FetchNormalTrust(FetchJourney):
         self.assertEqual(self.box.log_messages(), [
             "판올림 서버가 404 를 줬다", self.fallback_line(self.primary, self.secondary)])
 
+    def test_a_remembered_proxy_that_stops_answering_gives_way_to_the_direct_route(self):
+        proxy = ConnectProxy()
+        self.addCleanup(ff.set_user_proxy, self.box.env(), ff.PROXY_DIRECT)
+        self.addCleanup(proxy.stop)
+        ff.set_user_proxy(self.box.env(), ff.PROXY_FIXED, proxy=f"127.0.0.1:{proxy.port}")
+        # The primary is reachable only through the proxy, which carries version.txt and then
+        # refuses connections: both servers are "localhost", so the secondary is asked through the
+        # remembered proxy first and then directly.
+        env = self.servers.env(primary_down=True)
+        self.box.extra_env.update(env)
+        proxy.port_map[int(env["NORVANE_TEST_PRIMARY_URL"].split(":")[2].split("/")[0])] = self.primary.port
+        proxy.tunnel_limit = 1
+        code, facts = self.box.driver("installer", "64", ID)
+        self.assertEqual(code, 0, facts)
+        self.assertEqual(len(proxy.tunnels), 1, proxy.tunnels)
+        messages = self.box.log_messages()
+        self.assertEqual(messages.count(f"프록시 127.0.0.1:{proxy.port} 가 답하지 않아 바로 연결해 본다"), 2, messages)
+        self.assertEqual(len(self.secondary.requested_paths()), 2)  # .sig and installer, directly
+
     def test_host_name_mismatch_and_unknown_root_are_refused(self):
         for tls in ("wronghost", "untrusted", "tls13"):
             with self.subTest(tls=tls):

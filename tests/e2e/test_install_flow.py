@@ -211,6 +211,17 @@ class FirstInstall(ReleaseJourney):
         self.assertEqual(self.staging_folders(), [])
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x64.exe")), 1)
 
+    def test_automatic_proxy_detection_left_on_does_not_hold_up_a_direct_install(self):
+        if "." in socket.getfqdn():
+            self.skipTest("with a DNS domain, automatic detection would ask the network for wpad")
+        self.addCleanup(self.ff.set_user_proxy, self.prefix.env, self.ff.PROXY_DIRECT)
+        self.ff.set_user_proxy(self.prefix.env, None)  # the Windows default: detect automatically
+        started = time.monotonic()
+        self.assertEqual(self.prefix.start_program(self.download, ["--background"]).wait(120), 0)
+        self.assertLess(time.monotonic() - started, 60)
+        self.assertInstallerRanWith(" --background")
+        self.assertFalse([m for m in self.log_messages() if "프록시" in m], self.log_messages())
+
     def test_stale_staging_folders_go_unless_in_use_linked_or_not_ours(self):
         temp = glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "Temp"))[0]
         exe = "Norvane--0123456789abcdef0123456789abcdef.exe"
@@ -302,6 +313,14 @@ class FirstInstall(ReleaseJourney):
             self.assertEqual((wanted, sent), (f"bytes={cut}-", size))
             self.assertIn("끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP 200)", self.log_messages())
             os.remove(self.record)
+        # A 206 of another ETag is another file; a weak ETag is never asked to be continued.
+        self.servers.reset()
+        self.retry_after_a_cut({"etag": '"before"'}, {"etag": '"after"', "ignore_if_range": True})
+        self.assertIn("끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP 206)", self.log_messages())
+        os.remove(self.record)
+        self.servers.reset()
+        size, cut, wanted, sent = self.retry_after_a_cut({"etag": 'W/"weak"'})
+        self.assertEqual((wanted, sent), (None, size))
 
     def test_bad_signature_is_refused_and_nothing_runs(self):
         for server in (self.servers.primary, self.servers.secondary):
@@ -351,11 +370,13 @@ class ThroughUserProxy(ReleaseJourney):
 
     def test_fixed_proxy_and_pac_file_of_the_user_carry_the_install(self):
         for flags, settings in ((self.ff.PROXY_FIXED, {"proxy": self.fixed, "bypass": "<local>"}),
+                                (self.ff.PROXY_FIXED, {"proxy": f"http://alice:s3/cret@{self.fixed}"}),
                                 (self.ff.PROXY_PAC, {"pac": self.proxy.pac_naming_proxy_for("releases.invalid")})):
             self.proxy.tunnels.clear()
             self.assertEqual(self.install(flags, **settings), 0)
             # Found once; the version file, signature and installer then all go through it.
             self.assertEqual(self.log_messages().count(f"사용자 프록시로 다시 묻는다: {self.fixed}"), 1)
+            self.assertFalse([m for m in self.log_messages() if "alice" in m or "cret" in m])
             self.assertEqual(len(self.proxy.tunnels), 3, self.proxy.tunnels)
             self.assertInstallerRanWith(" --background")
             os.remove(self.record)
@@ -363,12 +384,44 @@ class ThroughUserProxy(ReleaseJourney):
     def test_bypassed_host_and_no_settings_go_direct_and_fail_as_before(self):
         self.assertEqual(self.install(self.ff.PROXY_FIXED, proxy=self.fixed, bypass="*.invalid"), 1)
         direct = self.log_messages()
+        # Neither a proxy that does not reduce to host and port nor a fixed proxy after a script's DIRECT.
+        for flags, settings in ((self.ff.PROXY_FIXED, {"proxy": f"https=alice:pa ss3cret@{self.fixed}"}),
+                                (self.ff.PROXY_FIXED | self.ff.PROXY_PAC,
+                                 {"proxy": self.fixed, "pac": self.proxy.pac_naming_proxy_for("elsewhere.invalid")})):
+            self.assertEqual(self.install(flags, **settings), 1)
+            self.assertEqual(self.log_messages(), direct)
         if "." in socket.getfqdn():
             self.skipTest("with a DNS domain, automatic detection would ask the network for wpad")
         self.assertEqual(self.install(None), 1)
         self.assertEqual(self.log_messages(), direct)
         self.assertEqual(self.proxy.tunnels, [])
         self.assertFalse(any("프록시" in line for line in direct), direct)
+
+
+    def test_a_pac_server_that_never_answers_or_drips_cannot_hold_the_run(self):
+        for stall in ("silent", "drip"):
+            self.proxy.pac_stall = stall
+            pac = self.proxy.pac_naming_proxy_for("releases.invalid")
+            self.ff.set_user_proxy(self.prefix.env, self.ff.PROXY_PAC, pac=pac)
+            asked = self.proxy.pac_requests
+            program = self.prefix.start_program(self.download)
+            for _ in range(300):
+                if self.proxy.pac_requests > asked:
+                    break
+                time.sleep(0.1)
+            self.assertGreater(self.proxy.pac_requests, asked)
+            self.assertEqual(self.window("click", CANCEL, "10000"), 0)
+            clicked = time.monotonic()
+            self.assertEqual(program.wait(30), 1223)
+            self.assertLess(time.monotonic() - clicked, 3)
+            # Without anyone to cancel: the look-up runs out of time once for the host, both sources fail.
+            started = time.monotonic()
+            self.assertEqual(self.install(self.ff.PROXY_PAC, pac=pac), 1)
+            self.assertLess(time.monotonic() - started, 30)
+            messages = self.log_messages()
+            self.assertEqual(sum("프록시 자동 설정이 4000 ms 안에" in m for m in messages), 1, messages)
+            self.assertEqual(sum("에서 받지 못해" in m for m in messages), 1, messages)
+            self.assertEqual(self.proxy.tunnels, [])
 
 
 class UnstartableInstaller(ReleaseJourney):

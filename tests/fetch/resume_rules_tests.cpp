@@ -26,6 +26,35 @@ TEST(ResumeRules, OnlyTheExactRestContinues) {
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/99999999999999999999999", 60, 100));
 }
 
+TEST(ResumeRules, OnlyStrongValidatorsAreSentWithIfRange) {
+  const wchar_t* date = L"Sun, 06 Nov 1994 08:49:38 GMT";
+  EXPECT_EQ(resumeValidator({L"\"v1\"", L"", L""}), L"\"v1\"");
+  EXPECT_EQ(resumeValidator({L"W/\"v1\"", L"", date}), L"");
+  // Last-Modified is strong only a full second before the answer's Date, in any of the three forms.
+  EXPECT_EQ(resumeValidator({L"W/\"v1\"", L"Sun, 06 Nov 1994 08:49:37 GMT", date}), L"Sun, 06 Nov 1994 08:49:37 GMT");
+  EXPECT_EQ(resumeValidator({L"", L"Sunday, 06-Nov-94 08:49:37 GMT", date}), L"Sunday, 06-Nov-94 08:49:37 GMT");
+  EXPECT_EQ(resumeValidator({L"", L"Sun Nov  6 08:49:37 1994", date}), L"Sun Nov  6 08:49:37 1994");
+  EXPECT_EQ(resumeValidator({L"", L"Sun, 06 Nov 1994 08:49:38 GMT", date}), L"");
+  EXPECT_EQ(resumeValidator({L"", L"Sun, 06 Nov 1994 08:49:37 GMT", L""}), L"");
+  EXPECT_EQ(resumeValidator({L"", L"yesterday", date}), L"");
+  int64_t seconds = 0;
+  ASSERT_TRUE(parseHttpDate(L"Thu, 01 Jan 1970 00:00:00 GMT", seconds));
+  EXPECT_EQ(seconds, 0);
+  ASSERT_TRUE(parseHttpDate(L"Tue, 29 Feb 2028 23:59:59 GMT", seconds));
+  EXPECT_EQ(seconds, 1835481599);
+  for (const wchar_t* bad : {L"Sun, 06 Nov 1994 08:49:37", L"Sun, 06 Foo 1994 08:49:37 GMT",
+                             L"Sun, 32 Nov 1994 08:49:37 GMT", L"Sun, 06 Nov 1994 24:00:00 GMT", L""}) {
+    EXPECT_FALSE(parseHttpDate(bad, seconds)) << bad;
+  }
+}
+
+TEST(ResumeRules, A206OfAnotherEtagIsAnotherFile) {
+  EXPECT_TRUE(sameEntityAsKept(L"\"v1\"", L"\"v1\""));
+  EXPECT_FALSE(sameEntityAsKept(L"\"v1\"", L"\"v2\""));
+  EXPECT_FALSE(sameEntityAsKept(L"\"v1\"", L""));
+  EXPECT_TRUE(sameEntityAsKept(L"Sun, 06 Nov 1994 08:49:37 GMT", L"\"any\""));
+}
+
 TEST(ResumeRules, OnePartialPerSourceTakenOnlyForItsUrl) {
   KeptPartials kept;
   kept.keep(partialOf(L"https://a:1/download/v1.0.0/x.exe", 10, 100));
@@ -39,4 +68,7 @@ TEST(ResumeRules, OnePartialPerSourceTakenOnlyForItsUrl) {
   EXPECT_FALSE(kept.take(L"https://a:1/download/v1.0.1/x.exe", taken));
   ASSERT_TRUE(kept.take(L"https://b:2/download/v1.0.0/x.exe", taken));
   EXPECT_EQ(taken.bytes.size(), 20u);
+  kept.keep(partialOf(L"https://a:1/download/v1.0.1/x.exe", 30, 100));
+  kept.release();  // once staged
+  EXPECT_FALSE(kept.take(L"https://a:1/download/v1.0.1/x.exe", taken));
 }

@@ -17,6 +17,7 @@ Rule fields (all optional except match, the end of the request path):
   times             apply only to the first N matching requests
   etag              send this ETag instead of the file's own (a file that changes later)
   ignore_range      answer "Range: bytes=N-" with 200 (else 206 when If-Range matches)
+  ignore_if_range   answer "Range: bytes=N-" with 206 whatever If-Range says
 
 Request lines may be in absolute form, as clients send them through a proxy.
 
@@ -43,6 +44,7 @@ import urllib.parse
 
 LOOPBACK = ("127.0.0.1", "localhost", "::1")
 PIECE = 65536
+PAC_STALL_SECONDS = 60
 _HOP = re.compile(r"^/hop/(\d+)(/.*)$")
 
 
@@ -119,7 +121,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 
     def _range_start(self, size, etag, rule):
         wanted = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
-        usable = wanted and not (rule or {}).get("ignore_range") and self.headers.get("If-Range") in (None, etag)
+        usable = wanted and not (rule or {}).get("ignore_range") and \
+            ((rule or {}).get("ignore_if_range") or self.headers.get("If-Range") in (None, etag))
         return int(wanted.group(1)) if usable and int(wanted.group(1)) < size else 0
 
 
@@ -272,12 +275,16 @@ class ReleaseServer:
 class ConnectProxy(socketserver.ThreadingTCPServer):
     """Loopback proxy: CONNECT tunnels to 127.0.0.1 at the asked port whatever
     the host name (names that resolve nowhere reach the servers only through
-    it); any GET gets the PAC text `pac`."""
+    it); any GET gets the PAC text `pac`, or with `pac_stall` "silent" no
+    answer at all, with "drip" one byte a second. With `tunnel_limit` it
+    stops listening once it has opened that many tunnels; `port_map` sends
+    tunnels for one port to another."""
     daemon_threads = True
 
     def __init__(self):
         super().__init__(("127.0.0.1", 0), _ProxyHandler)
         self.port, self.tunnels, self.pac = self.server_address[1], [], ""
+        self.pac_stall, self.pac_requests, self.tunnel_limit, self.port_map = None, 0, None, {}
         threading.Thread(target=self.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
 
     def pac_naming_proxy_for(self, host):
@@ -294,14 +301,30 @@ class _ProxyHandler(http.server.BaseHTTPRequestHandler):
         pass
 
     def do_GET(self):
+        self.server.pac_requests += 1
+        stall = self.server.pac_stall
+        if stall == "silent":
+            time.sleep(PAC_STALL_SECONDS)
+            return
         self.send_response(200)
-        self.send_header("Content-Length", str(len(self.server.pac)))
+        self.send_header("Content-Length", str(PAC_STALL_SECONDS if stall == "drip" else len(self.server.pac)))
         self.end_headers()
-        self.wfile.write(self.server.pac.encode())
+        try:
+            for _ in range(PAC_STALL_SECONDS if stall == "drip" else 0):
+                self.wfile.write(b" ")
+                self.wfile.flush()
+                time.sleep(1)
+            if stall != "drip":
+                self.wfile.write(self.server.pac.encode())
+        except OSError:
+            pass  # the client gave up
 
     def do_CONNECT(self):
         self.server.tunnels.append(self.path)
-        with socket.create_connection(("127.0.0.1", int(self.path.rsplit(":", 1)[1])), timeout=5) as upstream:
+        if len(self.server.tunnels) == self.server.tunnel_limit:
+            self.server.socket.close()  # later connections are refused; this tunnel carries on
+        port = int(self.path.rsplit(":", 1)[1])
+        with socket.create_connection(("127.0.0.1", self.server.port_map.get(port, port)), timeout=5) as upstream:
             self.send_response(200)
             self.end_headers()
             ends = {self.connection: upstream, upstream: self.connection}
