@@ -46,7 +46,8 @@ class StagedInstaller {
 void discardStagedInstaller(StagedInstaller* staged);
 
 // Asks the release servers for version.txt; true with `version` filled when
-// one of them served a parsable one. Sees no cancel request.
+// one of them served a parsable one at or above the release floor fixed at
+// build time. Sees no cancel request.
 bool fetchReleaseVersion(ReleaseVersion& version);
 
 // The installer of one release for this machine.

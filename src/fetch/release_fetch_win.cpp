@@ -18,11 +18,13 @@
 #include "host/locations.h"
 #include "host/log.h"
 #include "host/win32_handles.h"
+#include "payload/installer_image.h"
 
 // The fetch of a release, top-down: the version from the first server that
 // serves one, then the signature and the installer from one server, written
 // to a fresh private folder, read back through a handle that pins the file,
-// and kept only when the signature and the file's own version match.
+// and kept only when the signature and the file's own version match and it is
+// a full installer for this machine's width.
 
 namespace {
 
@@ -32,6 +34,12 @@ constexpr DWORD kFinalPathChars = 519;
 constexpr wchar_t kNoPublicKey[] = L"판올림 공개키가 없다. 받지 않는다";
 constexpr wchar_t kBadSignature[] = L"받은 설치기의 서명이 맞지 않는다. 버린다";
 constexpr wchar_t kWrongVersion[] = L"받은 설치기의 버전이 요청한 것과 다르다. 버린다";
+constexpr wchar_t kWrongWidth[] = L"받은 설치기가 이 컴퓨터의 설치기가 아니다. 버린다";
+constexpr wchar_t kBelowFloor[] = L"판올림 버전 %u.%u.%u 은 받아도 되는 가장 낮은 버전 %u.%u.%u 보다 낮다. 받지 않는다";
+
+// Fixed at build time (NORVANE_MINIMUM_VERSION): an announced release below it
+// is a rollback to a release that must never be installed again.
+constexpr ReleaseVersion kMinimumRelease{NORVANE_MINIMUM_VERSION};
 
 // Primary then secondary, or the other way round when pinned roots come first.
 ReleaseSourceList buildReleaseSources() {
@@ -129,7 +137,7 @@ StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std:
 }
 
 // The flow: key, sources, both files from one source, staged copy, checks.
-StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::wstring& localName) {
+StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::wstring& localName, uint32_t bits) {
   uint8_t publicKey[kPublicKeyBytes];
   if (!decodeHexKey(updatePublicKeyHex(), publicKey, kPublicKeyBytes)) {
     writeLog(kNoPublicKey);
@@ -155,6 +163,13 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
     writeLog(kWrongVersion);
     return {};
   }
+  // A signed file of the right version can still be the other width's
+  // installer (a server serving the wrong asset): it would install the wrong
+  // programs, so it is as final as a version mismatch.
+  if (!isInstallerImage(staged.filePath(), bits)) {
+    writeLog(kWrongWidth);
+    return {};
+  }
   return staged;
 }
 
@@ -163,6 +178,11 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
 bool fetchReleaseVersion(ReleaseVersion& version) {
   std::wstring servedBy;
   if (!fetchVersionFromSources(buildReleaseSources(), downloadWithTrustFallback, version, servedBy)) return false;
+  if (!meetsReleaseFloor(version, kMinimumRelease)) {
+    writeLog(kBelowFloor, unsigned(version.major), unsigned(version.minor), unsigned(version.patch),
+             unsigned(kMinimumRelease.major), unsigned(kMinimumRelease.minor), unsigned(kMinimumRelease.patch));
+    return false;
+  }
   fetchState().lastGoodSource.remember(servedBy, GetTickCount64());
   return true;
 }
@@ -172,7 +192,7 @@ StagedInstaller fetchInstaller(const InstallerRequest& request) {
   const ScopedCancelHook hook(request.cancelFlag);
   return stageVerifiedInstaller({request.version, installerAssetName(request.bits), request.progress,
                                  request.progressContext},
-                                localInstallerName(request.downloadId));
+                                localInstallerName(request.downloadId), request.bits);
 }
 
 namespace {

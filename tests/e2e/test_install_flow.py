@@ -372,17 +372,20 @@ class ThroughUserProxy(ReleaseJourney):
 
 
 class UnstartableInstaller(ReleaseJourney):
-    """A verified release file that cannot be started (a DLL with the right
-    version): the run-failure box, exit 1, the staged file removed."""
+    """A signed release file with the right version that is no program (a
+    DLL): Windows would classify it as an image and fail to start it (the
+    run-failure box), Wine's GetBinaryTypeW refuses a DLL, so here the
+    installer image check throws it away before it is started: the failure
+    screen, exit 1, the staged file removed, nothing run."""
     installer_image = "fake_installer_dll.dll"
     installer_padding = 0
 
-    def test_windowed_run_shows_the_box_and_exits_1(self):
-        code, text = self.run_with_box_watch(self.download, run_timeout=120)
-        self.assertEqual(text, "Norvane을 실행하지 못했습니다. 보안 프로그램의 차단 여부를 확인하거나 담당자에게 문의해 주세요.")
-        self.assertEqual(code, 1)
-        self.assertRegex(self.log_messages()[-1], r"^온라인 설치기: Norvane을 실행하지 못했다 \(\d+\)$")
-        self.assertEqual(self.staging_folders(), [])
+    def test_windowed_run_is_refused_before_it_starts_and_exits_1(self):
+        program = self.prefix.start_program(self.download)
+        self.assertEqual(self.window("click", CLOSE, "60000"), 0)
+        self.assertEqual(program.wait(30), 1)
+        self.assertEqual(self.log_messages()[-1], "받은 설치기가 이 컴퓨터의 설치기가 아니다. 버린다")
+        self.assertEqual((self.staging_folders(), self.installer_runs()), ([], []))
 
     def test_background_run_exits_1_without_a_box(self):
         code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=3000, run_timeout=120)
