@@ -211,16 +211,26 @@ class FirstInstall(ReleaseJourney):
         self.assertEqual(self.staging_folders(), [])
         self.assertEqual(len(self.requested("/download/v1.4.12/Norvane-x64.exe")), 1)
 
-    def test_stale_staging_folders_go_unless_in_use_linked_or_not_ours(self):
+    def test_stale_staging_folders_go_unless_in_use_linked_young_or_not_ours(self):
         temp = glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "Temp"))[0]
         exe = "Norvane--0123456789abcdef0123456789abcdef.exe"
-        stale, running, linked = (os.path.join(temp, "Norvane-download-{%s-4567-89EF-0A1B-2C3D4E5F6789}" % g)
-                                  for g in ("0123ABCD", "11111111", "AAAAAAAA"))
+        stale, running, linked, young, planted = (
+            os.path.join(temp, "Norvane-download-{%s-4567-89EF-0A1B-2C3D4E5F6789}" % g)
+            for g in ("0123ABCD", "11111111", "AAAAAAAA", "22222222", "33333333"))
         other, target = os.path.join(temp, "Norvane-download-old"), os.path.join(self.files, "link-target")
-        for folder in (stale, running, other, target):
+        for folder in (stale, running, other, target, young, planted):
             os.makedirs(folder, exist_ok=True)
             shutil.copy(config.wine_helper("fake_host.exe"), os.path.join(folder, exe))
         os.symlink(target, linked)
+        # A link planted as a file (Wine shows it as a plain file) to a file outside.
+        outside = os.path.join(self.files, "outside.txt")
+        with open(outside, "w") as f:
+            f.write("keep")
+        os.remove(os.path.join(planted, exe))
+        os.symlink(outside, os.path.join(planted, exe))
+        quiet = time.time() - 600  # past the five quiet minutes; `young` was written just now
+        for folder in (stale, running, other, target, planted):
+            os.utime(folder, (quiet, quiet))
         # The installer of an earlier run, still running from its staging folder.
         holder_record = os.path.join(self.files, "holder.txt")
         record, self.prefix.env["NORVANE_FAKE_RECORD"] = self.prefix.env["NORVANE_FAKE_RECORD"], holder_record
@@ -233,14 +243,25 @@ class FirstInstall(ReleaseJourney):
                 time.sleep(0.1)
             self.assertEqual(self.prefix.start_program(self.download, ["--background"]).wait(120), 0)
             self.assertInstallerRanWith(" --background")
-            self.assertEqual(sorted(self.staging_folders()), sorted([running, linked, other]))
-            self.assertEqual((os.listdir(running), os.listdir(target), os.listdir(other)), ([exe], [exe], [exe]))
+            self.assertEqual(sorted(self.staging_folders()), sorted([running, linked, other, young, planted]))
+            self.assertEqual([os.listdir(f) for f in (running, target, other, young, planted)], [[exe]] * 5)
+            with open(outside) as f:
+                self.assertEqual(f.read(), "keep")
         finally:
             holder.kill()
             holder.wait()
             os.remove(linked)
-            for folder in (stale, running, other, target):
+            for folder in (stale, running, other, target, young, planted):
                 shutil.rmtree(folder, ignore_errors=True)
+
+    def test_two_runs_at_once_both_install(self):
+        # A double click: each run stages, verifies and runs its own copy, and
+        # neither clears the other's folder as stale.
+        programs = [self.prefix.start_program(self.download, ["--background"]) for _ in range(2)]
+        self.assertEqual([program.wait(120) for program in programs], [0, 0], self.log_messages())
+        runs = self.installer_runs()
+        self.assertEqual(len(set(runs)), 2, runs)
+        self.assertEqual(self.staging_folders(), [])
 
     def test_requested_tenant_and_background_are_forwarded_without_a_window(self):
         code, text = self.run_with_box_watch(self.download, ["--tenant", "Acme-Desk", "--background"],
