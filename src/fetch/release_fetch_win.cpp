@@ -18,6 +18,7 @@
 #include "fetch/transfer.h"
 #include "host/locations.h"
 #include "host/log.h"
+#include "host/system_dll_win.h"
 #include "host/win32_handles.h"
 #include "payload/installer_image.h"
 
@@ -37,12 +38,25 @@ constexpr size_t kMaxListedFiles = 256;   // a staging folder holds one file; mo
 constexpr wchar_t kNoPublicKey[] = L"판올림 공개키가 없다. 받지 않는다";
 constexpr wchar_t kBadSignature[] = L"받은 설치기의 서명이 맞지 않는다. 버린다";
 constexpr wchar_t kWrongVersion[] = L"받은 설치기의 버전이 요청한 것과 다르다. 버린다";
+constexpr wchar_t kNoNetworkDll[] = L"시스템 DLL %s 를 불러오지 못했다. 받지 않는다";
 constexpr wchar_t kWrongWidth[] = L"받은 설치기가 이 컴퓨터의 설치기가 아니다. 버린다";
 constexpr wchar_t kBelowFloor[] = L"판올림 버전 %u.%u.%u 은 받아도 되는 가장 낮은 버전 %u.%u.%u 보다 낮다. 받지 않는다";
 
 // Fixed at build time (NORVANE_MINIMUM_VERSION): an announced release below it
 // is a rollback to a release that must never be installed again.
 constexpr ReleaseVersion kMinimumRelease{NORVANE_MINIMUM_VERSION};
+
+// Every request goes through WinHTTP and every chain check through CRYPT32;
+// without either the fetch fails like a network failure.
+bool networkDllsLoadable() {
+  for (const wchar_t* name : {L"crypt32.dll", L"winhttp.dll"}) {  // WinHTTP itself needs CRYPT32
+    if (!isSystemDllLoadable(name)) {
+      writeLog(kNoNetworkDll, name);
+      return false;
+    }
+  }
+  return true;
+}
 
 // Primary then secondary, or the other way round when pinned roots come first.
 ReleaseSourceList buildReleaseSources() {
@@ -215,6 +229,7 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
 }  // namespace
 
 bool fetchReleaseVersion(ReleaseVersion& version) {
+  if (!networkDllsLoadable()) return false;
   std::wstring servedBy;
   if (!fetchVersionFromSources(buildReleaseSources(), downloadWithTrustFallback, version, servedBy)) return false;
   if (!meetsReleaseFloor(version, kMinimumRelease)) {
@@ -228,6 +243,7 @@ bool fetchReleaseVersion(ReleaseVersion& version) {
 
 StagedInstaller fetchInstaller(const InstallerRequest& request) {
   if ((request.bits != 32 && request.bits != 64) || !isValidDownloadId(request.downloadId)) return {};
+  if (!networkDllsLoadable()) return {};
   const ScopedCancelHook hook(request.cancelFlag);
   return stageVerifiedInstaller({request.version, installerAssetName(request.bits), request.progress,
                                  request.progressContext},

@@ -414,6 +414,38 @@ class UnstartableInstaller(ReleaseJourney):
         self.assertEqual(self.staging_folders(), [])
 
 
+class WithoutASystemDll(ReleaseJourney):
+    """One delay-loaded system DLL that cannot be loaded (Wine's override
+    "d"): without GDI+ or DWM the install still goes through (flat painting,
+    no frame attributes); without WinHTTP or CRYPT32 the fetch fails like a
+    network failure. Never an unhandled delay-load exception."""
+    installer_padding = 0
+
+    def run_without(self, dll, args):
+        overrides = self.prefix.env["WINEDLLOVERRIDES"]
+        self.prefix.env["WINEDLLOVERRIDES"] = f"{overrides};{dll}=d"
+        try:
+            program = self.prefix.start_program(self.download, args)
+            if dll in ("winhttp", "crypt32") and not args:
+                self.assertEqual(self.window("click", CLOSE, "60000"), 0, dll)
+            return program.wait(120)
+        finally:
+            self.prefix.env["WINEDLLOVERRIDES"] = overrides
+
+    def test_each_dll_missing_windowed_and_in_the_background(self):
+        for dll, installs in (("gdiplus", True), ("dwmapi", True), ("winhttp", False), ("crypt32", False)):
+            for args in ([], ["--background"]):
+                with self.subTest(dll=dll, args=args):
+                    if os.path.exists(self.record):
+                        os.remove(self.record)
+                    self.assertEqual(self.run_without(dll, args), 0 if installs else 1, self.log_messages())
+                    self.assertEqual(len(self.installer_runs()), 1 if installs else 0)
+                    if not installs:
+                        self.assertIn(f"시스템 DLL {dll}.dll 를 불러오지 못했다. 받지 않는다", self.log_messages())
+                    self.assertFalse(any("시스템 DLL" in m and "쓸 수 없다" in m for m in self.log_messages()))
+                    self.assertEqual(self.staging_folders(), [])
+
+
 class PinnedInstall(ReleaseJourney):
     """A Windows 7 prefix that knows neither ISRG Root X1 nor the test CA,
     which the test build pins: the real program asks the secondary first,
