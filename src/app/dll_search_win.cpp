@@ -81,7 +81,18 @@ FARPROC failedCallFor(unsigned arguments, std::index_sequence<Count...>) {
   return arguments < sizeof calls / sizeof calls[0] ? calls[arguments] : nullptr;
 }
 
-FARPROC standInFor(const char* dll, const char* function) {
+// The program asks first whether a DLL with a fallback loads; this is the net
+// under that for every other call into a DLL that is missing or lacks the
+// function.
+FARPROC WINAPI failedDelayLoad(unsigned notification, PDelayLoadInfo info) {
+  if (notification == dliFailLoadLib) return reinterpret_cast<FARPROC>(moduleWithoutExports());
+  if (notification != dliFailGetProc || !info->dlp.fImportByName) return nullptr;
+  writeLog(kUnloadableDll, widened(info->szDll).c_str(), widened(info->dlp.szProcName).c_str());
+  return delayLoadStandIn(info->szDll, info->dlp.szProcName);
+}
+}  // namespace
+
+FARPROC delayLoadStandIn(const char* dll, const char* function) {
   for (const DelayStub& stub : kDelayStubs) {
     if (lstrcmpiA(stub.dll, dll) != 0 || lstrcmpA(stub.function, function) != 0 || stub.argumentBytes % 4 != 0) continue;
     const unsigned arguments = stub.argumentBytes / 4;
@@ -92,17 +103,6 @@ FARPROC standInFor(const char* dll, const char* function) {
   }
   return nullptr;  // unknown: the helper raises, as without a hook
 }
-
-// The program asks first whether a DLL with a fallback loads; this is the net
-// under that for every other call into a DLL that is missing or lacks the
-// function.
-FARPROC WINAPI failedDelayLoad(unsigned notification, PDelayLoadInfo info) {
-  if (notification == dliFailLoadLib) return reinterpret_cast<FARPROC>(moduleWithoutExports());
-  if (notification != dliFailGetProc || !info->dlp.fImportByName) return nullptr;
-  writeLog(kUnloadableDll, widened(info->szDll).c_str(), widened(info->dlp.szProcName).c_str());
-  return standInFor(info->szDll, info->dlp.szProcName);
-}
-}  // namespace
 
 // The delay-load helper asks these hooks (declared extern "C" by delayimp.h)
 // before it loads a DLL and after a load or lookup failed. MSVC declares them
