@@ -15,19 +15,23 @@ using ProgressCallback = void (*)(int32_t percent, void* context);
 // A verified installer on disk, owned. Its file handle (a HANDLE) is open for
 // reading with read sharing only, so nobody can change or delete the file
 // while it is staged; the destructor closes it, then deletes the file and
-// removes its folder.
+// removes its folder. The folder is held (a handle without delete sharing)
+// from its creation until then, so no other run can remove or swap it.
 class StagedInstaller {
  public:
   StagedInstaller() = default;
-  // Owns (removes) the file and its folder from now on.
-  StagedInstaller(std::wstring filePath, std::wstring directory);
+  // Owns (removes) the file and its folder from now on; `heldDirectory` is
+  // the folder's handle, opened with delete access and without delete sharing.
+  StagedInstaller(std::wstring filePath, std::wstring directory, void* heldDirectory);
   ~StagedInstaller();
   StagedInstaller(StagedInstaller&& other) noexcept;
   StagedInstaller& operator=(StagedInstaller&& other) noexcept;
   StagedInstaller(const StagedInstaller&) = delete;
   StagedInstaller& operator=(const StagedInstaller&) = delete;
 
-  bool empty() const { return fileHandle_ == nullptr && filePath_.empty() && directory_.empty(); }
+  bool empty() const {
+    return fileHandle_ == nullptr && heldDirectory_ == nullptr && filePath_.empty() && directory_.empty();
+  }
   const std::wstring& filePath() const { return filePath_; }
   const std::wstring& directory() const { return directory_; }
   void* fileHandle() const { return fileHandle_; }
@@ -39,6 +43,7 @@ class StagedInstaller {
   std::wstring filePath_;
   std::wstring directory_;
   void* fileHandle_ = nullptr;
+  void* heldDirectory_ = nullptr;
 };
 
 // Closes the pinning handle, deletes the file and removes its folder, leaving
@@ -46,7 +51,8 @@ class StagedInstaller {
 void discardStagedInstaller(StagedInstaller* staged);
 
 // Asks the release servers for version.txt; true with `version` filled when
-// one of them served a parsable one. A set cancel flag ends it early, false.
+// one of them served a parsable one at or above the release floor fixed at
+// build time. A set cancel flag ends it early, false.
 bool fetchReleaseVersion(ReleaseVersion& version, const std::atomic<bool>* cancelFlag = nullptr);
 
 // The installer of one release for this machine.
@@ -65,8 +71,9 @@ StagedInstaller fetchInstaller(const InstallerRequest& request);
 // Removes every "Norvane-download-{GUID}" folder that earlier runs left in the
 // user's temporary folder (a run that was killed, or told to quit while its
 // installer ran, never discarded its copy) and whose files nobody holds
-// open. Reparse points are never followed, and nothing inside such a folder
-// but plain files is touched.
+// open. Only folders of this account that nobody holds and that have been
+// quiet for kStagingFolderQuietTime go. Reparse points are never followed,
+// and nothing inside such a folder but its own plain files is touched.
 void removeStaleStagingFolders();
 
 // The local path of an open file without the "\\?\" prefix; empty on failure

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <aclapi.h>
 #include <objbase.h>
 
 #include <algorithm>
@@ -17,21 +18,45 @@
 #include "fetch/transfer.h"
 #include "host/locations.h"
 #include "host/log.h"
+#include "host/system_dll_win.h"
 #include "host/win32_handles.h"
+#include "payload/installer_image.h"
 
 // The fetch of a release, top-down: the version from the first server that
 // serves one, then the signature and the installer from one server, written
 // to a fresh private folder, read back through a handle that pins the file,
-// and kept only when the signature and the file's own version match.
+// and kept only when the signature and the file's own version match and it is
+// a full installer for this machine's width.
 
 namespace {
 
 constexpr int kGuidChars = 40;
 constexpr DWORD kFinalPathChars = 519;
+constexpr DWORD kListingBytes = 65536;    // one directory listing call
+constexpr size_t kMaxListedFiles = 256;   // a staging folder holds one file; more is not ours to sift
 
 constexpr wchar_t kNoPublicKey[] = L"판올림 공개키가 없다. 받지 않는다";
 constexpr wchar_t kBadSignature[] = L"받은 설치기의 서명이 맞지 않는다. 버린다";
 constexpr wchar_t kWrongVersion[] = L"받은 설치기의 버전이 요청한 것과 다르다. 버린다";
+constexpr wchar_t kNoNetworkDll[] = L"시스템 DLL %s 를 불러오지 못했다. 받지 않는다";
+constexpr wchar_t kWrongWidth[] = L"받은 설치기가 이 컴퓨터의 설치기가 아니다. 버린다";
+constexpr wchar_t kBelowFloor[] = L"판올림 버전 %u.%u.%u 은 받아도 되는 가장 낮은 버전 %u.%u.%u 보다 낮다. 받지 않는다";
+
+// Fixed at build time (NORVANE_MINIMUM_VERSION): an announced release below it
+// is a rollback to a release that must never be installed again.
+constexpr ReleaseVersion kMinimumRelease{NORVANE_MINIMUM_VERSION};
+
+// Every request goes through WinHTTP and every chain check through CRYPT32;
+// without either the fetch fails like a network failure.
+bool networkDllsLoadable() {
+  for (const wchar_t* name : {L"crypt32.dll", L"winhttp.dll"}) {  // WinHTTP itself needs CRYPT32
+    if (!isSystemDllLoadable(name)) {
+      writeLog(kNoNetworkDll, name);
+      return false;
+    }
+  }
+  return true;
+}
 
 // Primary then secondary, or the other way round when pinned roots come first.
 ReleaseSourceList buildReleaseSources() {
@@ -45,18 +70,53 @@ ReleaseSourceList sourcesForInstaller() {
   return sources;
 }
 
-// A fresh "Norvane-download-{GUID}" folder in the user's temporary folder.
-bool createStagingDirectory(std::wstring& directory) {
+bool isLinkOrWrongKind(DWORD attributes, bool folder) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder;
+}
+
+// Opens the entry itself, never what a reparse point names, and gives it back
+// only when it is a plain folder or a plain file as asked.
+ScopedFile openPlain(const std::wstring& path, DWORD access, DWORD sharing, bool folder) {
+  const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+  ScopedFile handle(CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, sharing, nullptr, OPEN_EXISTING, flags,
+                                nullptr));
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!handle || !GetFileInformationByHandle(handle.get(), &info) || isLinkOrWrongKind(info.dwFileAttributes, folder)) {
+    return ScopedFile();
+  }
+  return handle;
+}
+
+void deleteWhenClosed(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Held without delete sharing and with delete access of our own, a folder can
+// be neither renamed nor swapped for a link, and no other run can remove it,
+// until the handle is closed.
+constexpr DWORD kFolderHoldAccess = FILE_LIST_DIRECTORY | DELETE | READ_CONTROL;
+constexpr DWORD kFolderHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// A fresh "Norvane-download-{GUID}" folder in the user's temporary folder,
+// held from its creation on. The temporary folder may be shared (SYSTEM's is
+// writable by everyone): until the hold, the quiet time keeps other runs away.
+ScopedFile createStagingDirectory(std::wstring& directory) {
   const std::wstring temp = userTempDirectory();
-  if (temp.empty()) return false;
+  if (temp.empty()) return {};
   GUID guid;
-  if (FAILED(CoCreateGuid(&guid))) return false;
+  if (FAILED(CoCreateGuid(&guid))) return {};
   wchar_t guidText[kGuidChars];
-  if (StringFromGUID2(guid, guidText, kGuidChars) == 0) return false;
+  if (StringFromGUID2(guid, guidText, kGuidChars) == 0) return {};
   std::wstring candidate = temp + kStagingFolderPrefix + guidText;
-  if (!CreateDirectoryW(candidate.c_str(), nullptr)) return false;
+  if (!CreateDirectoryW(candidate.c_str(), nullptr)) return {};
+  ScopedFile held = openPlain(candidate, kFolderHoldAccess, kFolderHoldSharing, true);
+  if (!held) {
+    RemoveDirectoryW(candidate.c_str());
+    return {};
+  }
   directory = std::move(candidate);
-  return true;
+  return held;
 }
 
 bool writeWholeFile(HANDLE file, const std::vector<uint8_t>& bytes) {
@@ -109,15 +169,16 @@ ReleaseVersion fileVersionOf(const std::wstring& path) {
 // nothing left behind.
 StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std::wstring& localName) {
   std::wstring directory;
-  if (!createStagingDirectory(directory)) return {};
+  ScopedFile held = createStagingDirectory(directory);
+  if (!held) return {};
   const std::wstring path = directory + L"\\" + localName;
   ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    RemoveDirectoryW(directory.c_str());
+    deleteWhenClosed(held.get());
     return {};
   }
   // From here on the owner removes the file and the folder on every way out.
-  StagedInstaller staged(path, directory);
+  StagedInstaller staged(path, directory, held.release());
   const bool written = writeWholeFile(file.get(), received);
   file.reset();
   if (!written) return {};
@@ -129,7 +190,7 @@ StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std:
 }
 
 // The flow: key, sources, both files from one source, staged copy, checks.
-StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::wstring& localName) {
+StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::wstring& localName, uint32_t bits) {
   uint8_t publicKey[kPublicKeyBytes];
   if (!decodeHexKey(updatePublicKeyHex(), publicKey, kPublicKeyBytes)) {
     writeLog(kNoPublicKey);
@@ -158,72 +219,128 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
     writeLog(kWrongVersion);
     return {};
   }
+  // A signed file of the right version can still be the other width's
+  // installer (a server serving the wrong asset): it would install the wrong
+  // programs, so it is as final as a version mismatch.
+  if (!isInstallerImage(staged.filePath(), bits)) {
+    writeLog(kWrongWidth);
+    return {};
+  }
   return staged;
 }
 
 }  // namespace
 
 bool fetchReleaseVersion(ReleaseVersion& version, const std::atomic<bool>* cancelFlag) {
+  if (!networkDllsLoadable()) return false;
   // A proxy look-up may take seconds; a cancel request during it ends the run.
   const ScopedCancelHook hook(cancelFlag);
   std::wstring servedBy;
   if (!fetchVersionFromSources(buildReleaseSources(), downloadWithTrustFallback, version, servedBy)) return false;
+  if (!meetsReleaseFloor(version, kMinimumRelease)) {
+    writeLog(kBelowFloor, unsigned(version.major), unsigned(version.minor), unsigned(version.patch),
+             unsigned(kMinimumRelease.major), unsigned(kMinimumRelease.minor), unsigned(kMinimumRelease.patch));
+    return false;
+  }
   fetchState().lastGoodSource.remember(servedBy, GetTickCount64());
   return true;
 }
 
 StagedInstaller fetchInstaller(const InstallerRequest& request) {
   if ((request.bits != 32 && request.bits != 64) || !isValidDownloadId(request.downloadId)) return {};
+  if (!networkDllsLoadable()) return {};
   const ScopedCancelHook hook(request.cancelFlag);
   return stageVerifiedInstaller({request.version, installerAssetName(request.bits), request.progress,
                                  request.progressContext},
-                                localInstallerName(request.downloadId));
+                                localInstallerName(request.downloadId), request.bits);
 }
 
 namespace {
 
-bool isLinkOrWrongKind(DWORD attributes, bool folder) {
-  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder;
+std::wstring finalPathOf(HANDLE handle) {
+  wchar_t path[kFinalPathChars];
+  const DWORD length = GetFinalPathNameByHandleW(handle, path, kFinalPathChars, 0);
+  return length == 0 || length >= kFinalPathChars ? std::wstring() : std::wstring(path, length);
 }
 
-// Opens the entry itself, never what a reparse point names, and gives it back
-// only when it is a plain folder or a plain file as asked.
-ScopedFile openPlain(const std::wstring& path, DWORD access, DWORD sharing, bool folder) {
-  const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
-  ScopedFile handle(CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, sharing, nullptr, OPEN_EXISTING, flags,
-                                nullptr));
-  BY_HANDLE_FILE_INFORMATION info = {};
-  if (!handle || !GetFileInformationByHandle(handle.get(), &info) || isLinkOrWrongKind(info.dwFileAttributes, folder)) {
-    return ScopedFile();
+std::vector<uint8_t> tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
+  DWORD size = 0;
+  GetTokenInformation(token, kind, nullptr, 0, &size);
+  std::vector<uint8_t> buffer(size);
+  if (size == 0 || !GetTokenInformation(token, kind, buffer.data(), size, &size)) return {};
+  return buffer;
+}
+
+// Owned by this account: its user, or the default owner its new objects get
+// (the Administrators group for an elevated administrator). Another user's
+// folder in a shared temporary folder is not ours to empty.
+bool isOwnedByThisAccount(HANDLE held) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(held, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return false;
   }
-  return handle;
+  const ScopedLocalMemory freeDescriptor(descriptor);
+  HANDLE rawToken = nullptr;
+  if (owner == nullptr || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return false;
+  const ScopedHandle token(rawToken);
+  const std::vector<uint8_t> user = tokenInformation(token.get(), TokenUser);
+  const std::vector<uint8_t> defaultOwner = tokenInformation(token.get(), TokenOwner);
+  return (!user.empty() && EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) ||
+         (!defaultOwner.empty() && EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner));
 }
 
-void deleteWhenClosed(HANDLE handle) {
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+uint64_t fileTimeValue(const FILETIME& time) { return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
+
+// The last write covers the creation too: a new folder has both the same, and
+// only its owner (this account, as checked first) could set it back.
+bool isQuietFolder(HANDLE held) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!GetFileInformationByHandle(held, &info)) return false;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return isQuietLongEnough(fileTimeValue(info.ftLastWriteTime), fileTimeValue(now));
+}
+
+// The plain files directly inside a held folder, listed through its handle
+// (a listing by path would need delete sharing that the hold refuses).
+std::vector<std::wstring> plainFilesIn(HANDLE folder) {
+  std::vector<std::wstring> names;
+  std::vector<uint64_t> buffer(kListingBytes / sizeof(uint64_t));  // the entries need 8-byte alignment
+  FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+  while (names.size() < kMaxListedFiles && GetFileInformationByHandleEx(folder, kind, buffer.data(), kListingBytes)) {
+    kind = FileIdBothDirectoryInfo;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(buffer.data());
+    for (size_t offset = 0;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+      // Staging makes plain files only; ".", "..", folders and links stay.
+      if (!isLinkOrWrongKind(entry->FileAttributes, false)) {
+        names.emplace_back(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+      }
+      if (entry->NextEntryOffset == 0) break;
+      offset += entry->NextEntryOffset;
+    }
+  }
+  return names;
 }
 
 void removeStagingFolder(const std::wstring& folder) {
-  {
-    // Held without delete sharing, the folder can be neither renamed nor
-    // swapped for a link while its files go.
-    const ScopedFile held = openPlain(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
-    if (!held) return;
-    WIN32_FIND_DATAW entry;
-    const ScopedFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (!search) return;
-    do {
-      if (isLinkOrWrongKind(entry.dwFileAttributes, false)) continue;  // staging makes plain files only
-      // No sharing: a file that anyone holds open, such as an installer that
-      // still runs or a staged copy still pinned, cannot be opened and stays.
-      const ScopedFile file = openPlain(folder + L"\\" + entry.cFileName, DELETE, 0, false);
-      if (file) deleteWhenClosed(file.get());
-    } while (FindNextFileW(search.get(), &entry));
+  // Held like our own staging folder: a run that holds this one keeps it.
+  const ScopedFile held = openPlain(folder, kFolderHoldAccess, kFolderHoldSharing, true);
+  if (!held || !isOwnedByThisAccount(held.get()) || !isQuietFolder(held.get())) return;
+  const std::wstring heldPath = finalPathOf(held.get());
+  if (heldPath.empty()) return;
+  for (const std::wstring& name : plainFilesIn(held.get())) {
+    // No sharing: a file that anyone holds open, such as an installer that
+    // still runs or a staged copy still pinned, cannot be opened and stays.
+    const ScopedFile file = openPlain(folder + L"\\" + name, DELETE, 0, false);
+    // What was opened must be this very entry of the held folder, not a file
+    // that a link (seen as a plain file) leads to.
+    if (file && finalPathOf(file.get()) == heldPath + L"\\" + name) deleteWhenClosed(file.get());
   }
-  // Looked at again: only a plain folder goes, and only once it is empty.
-  const ScopedFile emptied = openPlain(folder, DELETE, 0, true);
-  if (emptied) deleteWhenClosed(emptied.get());
+  // Only an emptied folder goes; anything left inside keeps it.
+  deleteWhenClosed(held.get());
 }
 
 }  // namespace
@@ -241,8 +358,8 @@ void removeStaleStagingFolders() {
   } while (FindNextFileW(search.get(), &found));
 }
 
-StagedInstaller::StagedInstaller(std::wstring filePath, std::wstring directory)
-    : filePath_(std::move(filePath)), directory_(std::move(directory)) {}
+StagedInstaller::StagedInstaller(std::wstring filePath, std::wstring directory, void* heldDirectory)
+    : filePath_(std::move(filePath)), directory_(std::move(directory)), heldDirectory_(heldDirectory) {}
 
 void StagedInstaller::pin(void* fileHandle) {
   if (fileHandle_ != nullptr && fileHandle_ != INVALID_HANDLE_VALUE) CloseHandle(fileHandle_);
@@ -252,10 +369,14 @@ void StagedInstaller::pin(void* fileHandle) {
 StagedInstaller::~StagedInstaller() { discardStagedInstaller(this); }
 
 StagedInstaller::StagedInstaller(StagedInstaller&& other) noexcept
-    : filePath_(std::move(other.filePath_)), directory_(std::move(other.directory_)), fileHandle_(other.fileHandle_) {
+    : filePath_(std::move(other.filePath_)),
+      directory_(std::move(other.directory_)),
+      fileHandle_(other.fileHandle_),
+      heldDirectory_(other.heldDirectory_) {
   other.filePath_.clear();
   other.directory_.clear();
   other.fileHandle_ = nullptr;
+  other.heldDirectory_ = nullptr;
 }
 
 StagedInstaller& StagedInstaller::operator=(StagedInstaller&& other) noexcept {
@@ -264,6 +385,7 @@ StagedInstaller& StagedInstaller::operator=(StagedInstaller&& other) noexcept {
     std::swap(filePath_, other.filePath_);
     std::swap(directory_, other.directory_);
     std::swap(fileHandle_, other.fileHandle_);
+    std::swap(heldDirectory_, other.heldDirectory_);
   }
   return *this;
 }
@@ -278,10 +400,13 @@ void discardStagedInstaller(StagedInstaller* staged) {
     DeleteFileW(staged->filePath_.c_str());
     staged->filePath_.clear();
   }
-  if (!staged->directory_.empty()) {
-    RemoveDirectoryW(staged->directory_.c_str());
-    staged->directory_.clear();
+  // The folder goes through the handle that held it since its creation.
+  if (staged->heldDirectory_ != nullptr && staged->heldDirectory_ != INVALID_HANDLE_VALUE) {
+    deleteWhenClosed(staged->heldDirectory_);
+    CloseHandle(staged->heldDirectory_);
+    staged->heldDirectory_ = nullptr;
   }
+  staged->directory_.clear();
 }
 
 std::wstring finalPathOfHandle(void* fileHandle) {

@@ -46,3 +46,9 @@ ReleaseVersion versionFromFixedFileInfo(const void* block, size_t length) {
   return {uint16_t(mostSignificant >> 16), uint16_t(mostSignificant & 0xFFFF), uint16_t(leastSignificant >> 16),
           uint16_t(leastSignificant & 0xFFFF)};
 }
+
+bool meetsReleaseFloor(const ReleaseVersion& announced, const ReleaseVersion& floor) {
+  if (announced.major != floor.major) return announced.major > floor.major;
+  if (announced.minor != floor.minor) return announced.minor > floor.minor;
+  return announced.patch >= floor.patch;
+}

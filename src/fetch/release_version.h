@@ -20,3 +20,7 @@ bool parseReleaseVersionText(const uint8_t* body, size_t length, ReleaseVersion&
 // The fixed file version of a VS_FIXEDFILEINFO block as VerQueryValueW("\")
 // returns it; 0.0.0.0 when the block is short or its signature is wrong.
 ReleaseVersion versionFromFixedFileInfo(const void* block, size_t length);
+
+// False when `announced` (major.minor.patch) lies below `floor`; a floor of
+// 0.0.0 admits every version. Revisions are not compared.
+bool meetsReleaseFloor(const ReleaseVersion& announced, const ReleaseVersion& floor);

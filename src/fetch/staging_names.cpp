@@ -33,3 +33,5 @@ bool isStagingFolderName(const std::wstring& name) {
   }
   return true;
 }
+
+bool isQuietLongEnough(uint64_t stamp, uint64_t now) { return now >= stamp && now - stamp >= kStagingFolderQuietTime; }

@@ -1,5 +1,6 @@
 #pragma once
 // Names and paths of the staged installer, apart from the file system.
+#include <cstdint>
 #include <string>
 
 #include "payload/download_id.h"
@@ -15,3 +16,12 @@ bool isStagingFolderName(const std::wstring& name);
 // GetFinalPathNameByHandleW output made startable: "\\?\" removed from local
 // paths; "\\?\UNC\..." (a network path) gives empty.
 std::wstring localPathFromFinalPath(const std::wstring& finalPath);
+
+// Another run may be between creating its staging folder and holding it, or
+// may just have finished with it: folders written to this recently are left
+// alone. In FILETIME units (100 ns).
+inline constexpr uint64_t kStagingFolderQuietTime = 5ull * 60 * 10000000;
+
+// Whether a staging folder last created or written at `stamp` may go at
+// `now`. A stamp in the future (a clock set back) keeps the folder.
+bool isQuietLongEnough(uint64_t stamp, uint64_t now);

@@ -15,4 +15,6 @@ inline constexpr const wchar_t* kInstallerPayloadEntries[] = {
 // Every entry of kInstallerPayloadEntries tagged with `bitness`.
 bool carriesInstallerEntries(const PayloadReader& reader, uint32_t bitness);
 
-bool isInstallerImage(const std::wstring& path);  // Win32
+bool isInstallerImage(const std::wstring& path);  // Win32, for machineBitness()
+// The same check for a given width (32 or 64).
+bool isInstallerImage(const std::wstring& path, uint32_t bitness);  // Win32

@@ -17,9 +17,10 @@ bool loaderAcceptsImage(const std::wstring& path) {
 }
 }  // namespace
 
-bool isInstallerImage(const std::wstring& path) {
+bool isInstallerImage(const std::wstring& path, uint32_t bitness) {
   if (path.empty() || !loaderAcceptsImage(path)) return false;
   PayloadReader reader;
-  const uint32_t bitness = machineBitness();
   return reader.readFile(path) && carriesInstallerEntries(reader, bitness);
 }
+
+bool isInstallerImage(const std::wstring& path) { return isInstallerImage(path, machineBitness()); }

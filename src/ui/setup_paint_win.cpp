@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/system_dll_win.h"
 #include "ui/colours.h"
 #include "ui/gdi_handles.h"
 #include "ui/setup_texts.h"
@@ -93,7 +94,9 @@ class BackBuffer {
 BOOL CALLBACK startGraphicsOnce(PINIT_ONCE, PVOID, PVOID*) {
   Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
   ULONG_PTR token = 0;
-  setupWindowState().graphicsAvailable = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+  // Without gdiplus.dll the painting is flat GDI, as after a failed start.
+  setupWindowState().graphicsAvailable =
+      isSystemDllLoadable(L"gdiplus.dll") && Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
   return TRUE;
 }
 

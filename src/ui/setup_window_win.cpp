@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 #include <windowsx.h>
 
+#include "host/system_dll_win.h"
 #include "ui/colours.h"
 #include "ui/gdi_handles.h"
 #include "ui/setup_access_win.h"
@@ -100,6 +101,7 @@ bool registerSetupWindowClass(HINSTANCE instance) {
 
 // Rounded corners and a matching border on Windows 11; older systems keep square corners.
 void applyWindowFrameAttributes(HWND window) {
+  if (!isSystemDllLoadable(L"dwmapi.dll")) return;
   const DWORD corner = kDwmCornerRound;
   if (FAILED(DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner)))) return;
   const COLORREF border = COLORREF(palette::kBorder);

@@ -16,6 +16,8 @@ TOO_LARGE = "판올림 파일이 너무 크다"
 NO_SIGNATURE = "판올림 서명을 받지 못했다"
 BAD_SIGNATURE = "받은 설치기의 서명이 맞지 않는다. 버린다"
 WRONG_VERSION = "받은 설치기의 버전이 요청한 것과 다르다. 버린다"
+WRONG_WIDTH = "받은 설치기가 이 컴퓨터의 설치기가 아니다. 버린다"
+BELOW_FLOOR = "판올림 버전 0.9.9 은 받아도 되는 가장 낮은 버전 1.0.0 보다 낮다. 받지 않는다"  # the test build's floor
 NO_ISRG = "이 PC 는 ISRG Root X1 을 모른다. 고정 루트로 확인한다"
 RETRY_NORMAL = "고정 루트가 아닌 사슬이다. 평소대로 한 번 더 묻는다"
 SHARING_VIOLATION = "32"
@@ -248,6 +250,29 @@ class FetchNormalTrust(FetchJourney):
                 self.assertNothingStaged(facts)
                 self.assertEqual(self.box.log_messages(), [WRONG_VERSION])
                 self.assertEqual(self.secondary.requests, [])
+
+    def test_the_other_widths_installer_or_a_release_below_the_floor_is_refused_for_good(self):
+        # The signed 32-bit full installer served as the 64-bit one to this 64-bit prefix.
+        with open(os.path.join(self.release, "latest", "download", "Norvane-x86.exe"), "rb") as f:
+            image = f.read()
+        with open(os.path.join(self.release, "latest", "download", "Norvane-x86.exe.sig"), "rb") as f:
+            signature = f.read()
+        self.primary.add_rule("Norvane-x64.exe", body=image)
+        self.primary.add_rule("Norvane-x64.exe.sig", body=signature)
+        code, facts = self.installer()
+        self.assertEqual(code, 1, facts)
+        self.assertNothingStaged(facts)
+        self.assertEqual(self.box.log_messages(), [WRONG_WIDTH])
+        self.assertEqual(self.secondary.requests, [])
+        self.setUp()
+        self.primary.add_rule("version.txt", body="0.9.9")
+        code, facts = self.box.driver("version")
+        self.assertEqual(code, 1, facts)
+        self.assertEqual(self.box.log_messages(), [BELOW_FLOOR])
+        self.assertEqual(self.secondary.requests, [])
+        self.setUp()
+        self.primary.add_rule("version.txt", body="1.0.0")
+        self.assertEqual(self.box.driver("version")[1].get("version"), "1.0.0.0", "the floor itself is accepted")
 
     def test_staged_file_is_pinned_against_other_processes(self):
         signal = os.path.join(self.work, "release-hold")

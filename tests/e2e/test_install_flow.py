@@ -222,16 +222,26 @@ class FirstInstall(ReleaseJourney):
         self.assertInstallerRanWith(" --background")
         self.assertFalse([m for m in self.log_messages() if "프록시" in m], self.log_messages())
 
-    def test_stale_staging_folders_go_unless_in_use_linked_or_not_ours(self):
+    def test_stale_staging_folders_go_unless_in_use_linked_young_or_not_ours(self):
         temp = glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "Temp"))[0]
         exe = "Norvane--0123456789abcdef0123456789abcdef.exe"
-        stale, running, linked = (os.path.join(temp, "Norvane-download-{%s-4567-89EF-0A1B-2C3D4E5F6789}" % g)
-                                  for g in ("0123ABCD", "11111111", "AAAAAAAA"))
+        stale, running, linked, young, planted = (
+            os.path.join(temp, "Norvane-download-{%s-4567-89EF-0A1B-2C3D4E5F6789}" % g)
+            for g in ("0123ABCD", "11111111", "AAAAAAAA", "22222222", "33333333"))
         other, target = os.path.join(temp, "Norvane-download-old"), os.path.join(self.files, "link-target")
-        for folder in (stale, running, other, target):
+        for folder in (stale, running, other, target, young, planted):
             os.makedirs(folder, exist_ok=True)
             shutil.copy(config.wine_helper("fake_host.exe"), os.path.join(folder, exe))
         os.symlink(target, linked)
+        # A link planted as a file (Wine shows it as a plain file) to a file outside.
+        outside = os.path.join(self.files, "outside.txt")
+        with open(outside, "w") as f:
+            f.write("keep")
+        os.remove(os.path.join(planted, exe))
+        os.symlink(outside, os.path.join(planted, exe))
+        quiet = time.time() - 600  # past the five quiet minutes; `young` was written just now
+        for folder in (stale, running, other, target, planted):
+            os.utime(folder, (quiet, quiet))
         # The installer of an earlier run, still running from its staging folder.
         holder_record = os.path.join(self.files, "holder.txt")
         record, self.prefix.env["NORVANE_FAKE_RECORD"] = self.prefix.env["NORVANE_FAKE_RECORD"], holder_record
@@ -244,14 +254,25 @@ class FirstInstall(ReleaseJourney):
                 time.sleep(0.1)
             self.assertEqual(self.prefix.start_program(self.download, ["--background"]).wait(120), 0)
             self.assertInstallerRanWith(" --background")
-            self.assertEqual(sorted(self.staging_folders()), sorted([running, linked, other]))
-            self.assertEqual((os.listdir(running), os.listdir(target), os.listdir(other)), ([exe], [exe], [exe]))
+            self.assertEqual(sorted(self.staging_folders()), sorted([running, linked, other, young, planted]))
+            self.assertEqual([os.listdir(f) for f in (running, target, other, young, planted)], [[exe]] * 5)
+            with open(outside) as f:
+                self.assertEqual(f.read(), "keep")
         finally:
             holder.kill()
             holder.wait()
             os.remove(linked)
-            for folder in (stale, running, other, target):
+            for folder in (stale, running, other, target, young, planted):
                 shutil.rmtree(folder, ignore_errors=True)
+
+    def test_two_runs_at_once_both_install(self):
+        # A double click: each run stages, verifies and runs its own copy, and
+        # neither clears the other's folder as stale.
+        programs = [self.prefix.start_program(self.download, ["--background"]) for _ in range(2)]
+        self.assertEqual([program.wait(120) for program in programs], [0, 0], self.log_messages())
+        runs = self.installer_runs()
+        self.assertEqual(len(set(runs)), 2, runs)
+        self.assertEqual(self.staging_folders(), [])
 
     def test_requested_tenant_and_background_are_forwarded_without_a_window(self):
         code, text = self.run_with_box_watch(self.download, ["--tenant", "Acme-Desk", "--background"],
@@ -425,22 +446,57 @@ class ThroughUserProxy(ReleaseJourney):
 
 
 class UnstartableInstaller(ReleaseJourney):
-    """A verified release file that cannot be started (a DLL with the right
-    version): the run-failure box, exit 1, the staged file removed."""
+    """A signed release file with the right version that is no program (a
+    DLL): Windows would classify it as an image and fail to start it (the
+    run-failure box), Wine's GetBinaryTypeW refuses a DLL, so here the
+    installer image check throws it away before it is started: the failure
+    screen, exit 1, the staged file removed, nothing run."""
     installer_image = "fake_installer_dll.dll"
     installer_padding = 0
 
-    def test_windowed_run_shows_the_box_and_exits_1(self):
-        code, text = self.run_with_box_watch(self.download, run_timeout=120)
-        self.assertEqual(text, "Norvane을 실행하지 못했습니다. 보안 프로그램의 차단 여부를 확인하거나 담당자에게 문의해 주세요.")
-        self.assertEqual(code, 1)
-        self.assertRegex(self.log_messages()[-1], r"^온라인 설치기: Norvane을 실행하지 못했다 \(\d+\)$")
-        self.assertEqual(self.staging_folders(), [])
+    def test_windowed_run_is_refused_before_it_starts_and_exits_1(self):
+        program = self.prefix.start_program(self.download)
+        self.assertEqual(self.window("click", CLOSE, "60000"), 0)
+        self.assertEqual(program.wait(30), 1)
+        self.assertEqual(self.log_messages()[-1], "받은 설치기가 이 컴퓨터의 설치기가 아니다. 버린다")
+        self.assertEqual((self.staging_folders(), self.installer_runs()), ([], []))
 
     def test_background_run_exits_1_without_a_box(self):
         code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=3000, run_timeout=120)
         self.assertEqual((code, text), (1, None))
         self.assertEqual(self.staging_folders(), [])
+
+
+class WithoutASystemDll(ReleaseJourney):
+    """One delay-loaded system DLL that cannot be loaded (Wine's override
+    "d"): without GDI+ or DWM the install still goes through (flat painting,
+    no frame attributes); without WinHTTP or CRYPT32 the fetch fails like a
+    network failure. Never an unhandled delay-load exception."""
+    installer_padding = 0
+
+    def run_without(self, dll, args):
+        overrides = self.prefix.env["WINEDLLOVERRIDES"]
+        self.prefix.env["WINEDLLOVERRIDES"] = f"{overrides};{dll}=d"
+        try:
+            program = self.prefix.start_program(self.download, args)
+            if dll in ("winhttp", "crypt32") and not args:
+                self.assertEqual(self.window("click", CLOSE, "60000"), 0, dll)
+            return program.wait(120)
+        finally:
+            self.prefix.env["WINEDLLOVERRIDES"] = overrides
+
+    def test_each_dll_missing_windowed_and_in_the_background(self):
+        for dll, installs in (("gdiplus", True), ("dwmapi", True), ("winhttp", False), ("crypt32", False)):
+            for args in ([], ["--background"]):
+                with self.subTest(dll=dll, args=args):
+                    if os.path.exists(self.record):
+                        os.remove(self.record)
+                    self.assertEqual(self.run_without(dll, args), 0 if installs else 1, self.log_messages())
+                    self.assertEqual(len(self.installer_runs()), 1 if installs else 0)
+                    if not installs:
+                        self.assertIn(f"시스템 DLL {dll}.dll 를 불러오지 못했다. 받지 않는다", self.log_messages())
+                    self.assertFalse(any("시스템 DLL" in m and "쓸 수 없다" in m for m in self.log_messages()))
+                    self.assertEqual(self.staging_folders(), [])
 
 
 class PinnedInstall(ReleaseJourney):

@@ -92,6 +92,10 @@ class ReleaseProgram(unittest.TestCase):
         for name in names:  # proves the scan would see them
             self.assertTrue(name.encode() in self.test_image or wide(name) in self.test_image, name)
 
+    def test_accepts_every_release_version_unless_release_engineering_sets_a_floor(self):
+        with open(os.path.join(config.RELEASE_BUILD, "CMakeCache.txt"), encoding="utf-8") as f:
+            self.assertIn("NORVANE_MINIMUM_VERSION:STRING=0.0.0\n", f.read())
+
     def test_manifest_asks_for_no_elevation_and_declares_dpi_awareness(self):
         manifest = re.search(rb"<assembly.*?</assembly>", self.image, re.S).group(0)
         self.assertIn(b'name="Holmtide.TetherDesk.Setup" version="1.0.0.0"', manifest)

@@ -43,6 +43,17 @@ TEST(FinalPath, LocalPathsLoseTheLongPrefixNetworkPathsAreRefused) {
   EXPECT_EQ(localPathFromFinalPath(L"\\\\?\\UN"), L"UN");
 }
 
+TEST(StagingFolderAge, OnlyFoldersQuietForFiveMinutesGo) {
+  const uint64_t minute = 60ull * 10000000;
+  const uint64_t now = 1000 * minute;
+  EXPECT_TRUE(isQuietLongEnough(now - 5 * minute, now));
+  EXPECT_TRUE(isQuietLongEnough(0, now));
+  EXPECT_FALSE(isQuietLongEnough(now - 5 * minute + 1, now));
+  EXPECT_FALSE(isQuietLongEnough(now, now));
+  EXPECT_FALSE(isQuietLongEnough(now + minute, now)) << "a stamp from the future keeps the folder";
+  EXPECT_FALSE(isQuietLongEnough(UINT64_MAX, 5 * minute));
+}
+
 TEST(CancelHook, OnlyTheHookedThreadSeesTheFlagAndOnlyWhileHooked) {
   std::atomic<bool> cancel{true};
   EXPECT_FALSE(isFetchCancelled());

@@ -70,4 +70,18 @@ TEST(FixedFileVersion, ReadsTheFourPartsOnlyFromAWholeSignedBlock) {
   EXPECT_EQ(versionFromFixedFileInfo(nullptr, 52), ReleaseVersion{});
 }
 
+TEST(ReleaseFloor, EachPartDecidesInOrderAndNoFloorAdmitsEverything) {
+  const ReleaseVersion floor{1, 4, 12, 0};
+  EXPECT_TRUE(meetsReleaseFloor({1, 4, 12, 0}, floor));   // the floor itself
+  EXPECT_TRUE(meetsReleaseFloor({1, 4, 13, 0}, floor));
+  EXPECT_TRUE(meetsReleaseFloor({1, 5, 0, 0}, floor));    // a higher minor outweighs a lower patch
+  EXPECT_TRUE(meetsReleaseFloor({2, 0, 0, 0}, floor));
+  EXPECT_FALSE(meetsReleaseFloor({1, 4, 11, 0}, floor));
+  EXPECT_FALSE(meetsReleaseFloor({1, 3, 65535, 0}, floor));
+  EXPECT_FALSE(meetsReleaseFloor({0, 65535, 65535, 0}, floor));
+  EXPECT_TRUE(meetsReleaseFloor({1, 4, 12, 0}, {1, 4, 12, 9}));  // revisions are not compared
+  EXPECT_TRUE(meetsReleaseFloor({0, 0, 0, 0}, ReleaseVersion{}));
+  EXPECT_TRUE(meetsReleaseFloor({65535, 65535, 65535, 0}, {65535, 65535, 65535, 0}));
+}
+
 }  // namespace
