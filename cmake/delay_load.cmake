@@ -13,13 +13,7 @@
 # The libraries are made in the build tree, which Ninja names relative to the
 # build folder on the link line; GNU ld orders import tables by archive path,
 # so the image does not depend on where the clone lies.
-#
-# With MinGW it also writes delay-load/delay_stubs.inc: every function of those
-# DLLs with the bytes of arguments it takes off the stack (stdcall's @N), so
-# that the delay-load failure hook (src/app/dll_search_win.cpp) can hand out a
-# stand-in that returns a failure and leaves the stack as the caller expects.
 function(norvane_delay_load)
-  set(stubs "")
   foreach(dll IN LISTS ARGN)
     if(MSVC)
       add_library(${dll} INTERFACE IMPORTED)
@@ -27,18 +21,11 @@ function(norvane_delay_load)
         INTERFACE_LINK_LIBRARIES "${dll}.lib;delayimp.lib"
         INTERFACE_LINK_OPTIONS "/DELAYLOAD:${dll}.dll")
     elseif(MINGW)
-      norvane_mingw_delay_library(${dll} library dll_stubs)
-      string(APPEND stubs "${dll_stubs}")
+      norvane_mingw_delay_library(${dll} library)
       add_library(${dll} STATIC IMPORTED)
       set_target_properties(${dll} PROPERTIES IMPORTED_LOCATION "${library}")
     endif()
   endforeach()
-  if(MINGW)
-    # Copied only when changed, so that a new configure run recompiles nothing.
-    file(WRITE "${CMAKE_BINARY_DIR}/delay-load/delay_stubs.inc.new" "${stubs}")
-    configure_file("${CMAKE_BINARY_DIR}/delay-load/delay_stubs.inc.new" "${CMAKE_BINARY_DIR}/delay-load/delay_stubs.inc"
-                   COPYONLY)
-  endif()
 endfunction()
 
 # GNU ld has no delay-load switch; dlltool writes a delay-import library from a
@@ -49,22 +36,15 @@ endfunction()
 # such call would jump to 0. Renaming the member's .text to a data-flagged
 # .text$ section keeps ld from taking it for a plain import stub; it still
 # lands in the program's .text.
-function(norvane_mingw_delay_library dll out_var stubs_var)
+function(norvane_mingw_delay_library dll out_var)
   find_library(NORVANE_IMPORT_LIBRARY_${dll} NAMES ${dll} REQUIRED)
   execute_process(COMMAND "${CMAKE_NM}" "${NORVANE_IMPORT_LIBRARY_${dll}}" OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
   string(REGEX MATCHALL " I __imp__[^\n]+" imports "${symbols}")
   set(def "LIBRARY ${dll}.dll\nEXPORTS\n")
-  set(stubs "")
   foreach(import IN LISTS imports)
     string(REPLACE " I __imp__" "" name "${import}")
     string(APPEND def "  ${name}\n")
-    if(name MATCHES "^([A-Za-z0-9_]+)@([0-9]+)$")
-      string(APPEND stubs "{\"${dll}.dll\", \"${CMAKE_MATCH_1}\", ${CMAKE_MATCH_2}},\n")
-    elseif(name MATCHES "^[A-Za-z0-9_]+$")
-      string(APPEND stubs "{\"${dll}.dll\", \"${name}\", 0},\n")  # cdecl: the caller cleans up
-    endif()
   endforeach()
-  set(${stubs_var} "${stubs}" PARENT_SCOPE)
   set(dir "${CMAKE_BINARY_DIR}/delay-load")
   file(WRITE "${dir}/${dll}.def" "${def}")
   # --kill-at: the DLL exports the plain names; the @N of stdcall stays in the link symbols only.
