@@ -21,11 +21,18 @@ from tests.e2e import config, payload
 RUN_TIMEOUT_MS = 180000
 RUN_TIMEOUT_S = RUN_TIMEOUT_MS / 1000 + 30
 INSTALLER_BYTES = 67108864
+RETRY = "다시 시도"
 
 
-def _timed_run(box, timer, program, *args):
-    result = subprocess.run(["wine", timer, "run", str(RUN_TIMEOUT_MS), program, *args], env=box.env(),
-                            capture_output=True, timeout=RUN_TIMEOUT_S)
+def _timed_run(box, timer, program, *args, retry=False):
+    """(wall ms, peak MiB); with `retry` the failure screen's Retry is clicked once."""
+    started = subprocess.Popen(["wine", timer, "run", str(RUN_TIMEOUT_MS), program, *args], env=box.env(),
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if retry:
+        subprocess.run(["wine", config.wine_helper("window_helper.exe"), "click", RETRY, "60000"], env=box.env(),
+                       capture_output=True, timeout=90)
+    out, _ = started.communicate(timeout=RUN_TIMEOUT_S)
+    result = subprocess.CompletedProcess(started.args, started.returncode, out)
     facts = dict(line.strip().partition(" ")[::2] for line in result.stdout.decode("utf-8", "replace").splitlines())
     if result.returncode != 0 or facts.get("exit-code") != "0":
         raise RuntimeError(f"{os.path.basename(program)} failed ({result.returncode}): {facts}\n"
@@ -33,18 +40,20 @@ def _timed_run(box, timer, program, *args):
     return int(facts["exit-us"]) / 1000, int(facts["peak-bytes"]) / 1048576
 
 
-def measure(bench_wine, runs):
+def measure(bench_wine, runs, resumed=False):
     """{'program': {...}, 'floor': {...}} with median ms and the largest peak MiB."""
     from tests.e2e import fetch_fixtures as ff
-    from tests.e2e.wine import Prefix
+    from tests.e2e.wine import Display, Prefix
 
     timer = os.path.join(bench_wine, "startup_timer.exe")
     floor = os.path.join(bench_wine, "floor_install.exe")
     work = ff.work_dir("bench-floor-")
     image = ff.helper("fake_installer_1_4_12.exe")
     release = ff.publish_at_most(os.path.join(work, "release"), image, INSTALLER_BYTES)
+    installer = os.path.join(release, "latest", "download", "Norvane-x64.exe")
     servers = ff.ReleaseServers(release)
-    box = ff.FetchPrefix()
+    display = Display()
+    box = ff.FetchPrefix(display=display.start() if resumed else None)  # the window shows the Retry button
     try:
         box.driver("trust-root", Prefix.windows_path(os.path.join(ff.pki_dir(), "root.der")))
         box.extra_env.update(servers.env())
@@ -56,7 +65,12 @@ def measure(bench_wine, runs):
         floor_file = Prefix.windows_path(os.path.join(box.prefix.root, "floor-installer.exe"))
         samples = {"program": [], "floor": []}
         for run in range(runs + 1):  # the first pair warms the prefix and is dropped
-            program = _timed_run(box, timer, Prefix.windows_path(download), "--background")
+            if resumed:
+                for server in (servers.primary, servers.secondary):
+                    server.add_rule("Norvane-x64.exe", truncate_at=os.path.getsize(installer) * 6 // 10, times=1)
+                program = _timed_run(box, timer, Prefix.windows_path(download), retry=True)
+            else:
+                program = _timed_run(box, timer, Prefix.windows_path(download), "--background")
             bare = _timed_run(box, timer, floor, url, floor_file)
             if run:
                 samples["program"].append(program)
@@ -65,12 +79,16 @@ def measure(bench_wine, runs):
             started = len(f.read().splitlines())
         if started != 2 * (runs + 1):
             raise RuntimeError(f"the stand-in installer ran {started} times, not {2 * (runs + 1)}")
+        resumes = sum("끊긴 다운로드를 이어받는다" in line for line in box.log_messages())
+        if resumed and resumes != runs + 1:
+            raise RuntimeError(f"{resumes} of {runs + 1} runs continued the broken-off installer")
         return {name: {"median_ms": statistics.median(ms for ms, _ in rows),
                        "range_ms": (min(ms for ms, _ in rows), max(ms for ms, _ in rows)),
                        "peak_mib": max(mib for _, mib in rows), "runs": runs}
                 for name, rows in samples.items()}
     finally:
         box.close()
+        display.stop()
         servers.stop()
         shutil.rmtree(work, ignore_errors=True)
 
@@ -81,10 +99,11 @@ def main():
     parser.add_argument("--native", default=config.NATIVE_BUILD)
     parser.add_argument("--bench-wine", default=os.path.join(config.ROOT, "build", "bench-wine"))
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--resumed", action="store_true", help="break the installer off once; Retry continues it")
     args = parser.parse_args()
     config.TEST_BUILD = os.path.abspath(args.build)
     config.NATIVE_BUILD = os.path.abspath(args.native)
-    result = measure(os.path.abspath(args.bench_wine), args.runs)
+    result = measure(os.path.abspath(args.bench_wine), args.runs, args.resumed)
     for name, row in result.items():
         print(f"{name}: {row['median_ms']:.0f} ms (range {row['range_ms'][0]:.0f}-{row['range_ms'][1]:.0f}), "
               f"peak {row['peak_mib']:.1f} MiB")

@@ -126,8 +126,8 @@ def hidden_host_roots_command(ca_folder):
 class FetchPrefix:
     """A prefix with the two servers' URLs and the log at hand."""
 
-    def __init__(self, arch="win64"):
-        self.prefix = Prefix(arch)
+    def __init__(self, arch="win64", display=None):
+        self.prefix = Prefix(arch, display)
         self.extra_env = {}
         self.wrapper = []
 
