@@ -131,6 +131,20 @@ uint64_t readDeclaredLength(HINTERNET request) {
   return declaredLengthFromHeader(readHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, kContentLengthChars).c_str());
 }
 
+// The route of a redirect hop to `url` in a transfer that took `proxy`. A hop
+// to another host goes as a transfer to that host would: by the proxy that
+// carried one before; else, when this transfer goes through a proxy at all,
+// by what the user's settings give for that host (its bypass list or PAC
+// answer may say direct); else direct. A hop without a host (a relative
+// Location, which the hop refuses) keeps the route.
+std::wstring routeOfHop(const std::wstring& url, const std::wstring& fromUrl, const std::wstring& proxy) {
+  const std::wstring host = hostNameOfUrl(url);
+  if (host.empty() || host == hostNameOfUrl(fromUrl)) return proxy;
+  const std::wstring remembered = fetchState().proxyRoutes.working(host);
+  if (!remembered.empty() || proxy.empty()) return remembered;
+  return userProxyFor(url);
+}
+
 }  // namespace
 
 TransferResult downloadToMemory(const TransferRequest& request) {
@@ -217,6 +231,8 @@ TransferResult downloadToMemory(const TransferRequest& request) {
     if (!readLocation(handle.get(), nextHop.download.url)) return stepFailed(L"리디렉션 주소 읽기", result);
     // This request stays open until the next hop has returned.
     // The next hop asks for the rest of the kept bytes too.
+    nextHop.proxy = routeOfHop(nextHop.download.url, download.url, request.proxy);
+    if (isFetchCancelled()) return result;
     --nextHop.redirectsLeft;
     return downloadToMemory(nextHop);
   }

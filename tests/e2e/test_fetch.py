@@ -354,6 +354,18 @@ class FetchPinnedTrust(FetchJourney):
         self.assertIn(f"고정 루트로 받아들였다: {ff.UNRESOLVABLE_HOST} (Norvane Test Root)", self.box.log_messages())
         self.assertEqual(len(proxy.tunnels), 3, proxy.tunnels)
 
+    def test_a_redirect_hop_to_a_bypassed_host_leaves_the_proxy(self):
+        proxy = ConnectProxy()
+        self.addCleanup(ff.set_user_proxy, self.box.env(), None)
+        self.addCleanup(proxy.stop)
+        ff.set_user_proxy(self.box.env(), ff.PROXY_FIXED, proxy=f"127.0.0.1:{proxy.port}", bypass="localhost")
+        self.box.extra_env.update(self.servers.env(host=ff.UNRESOLVABLE_HOST))
+        self.secondary.add_rule("version.txt", redirects=1, redirect_host="localhost")
+        code, facts = self.box.driver("version")
+        self.assertEqual(code, 0, (facts, self.box.log_messages()))
+        self.assertEqual(proxy.tunnels, [f"{ff.UNRESOLVABLE_HOST}:{self.secondary.port}"])
+        self.assertEqual(self.secondary.requested_paths()[-1], f"/hop/0{self.secondary.mount}/latest/download/version.txt")
+
     def test_an_unknown_root_is_refused_and_asked_exactly_once_more_normally(self):
         self.servers.reset("untrusted")
         code, facts = self.box.driver("version")

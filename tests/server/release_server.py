@@ -14,6 +14,7 @@ Rule fields (all optional except match, the end of the request path):
   chunk_delay       seconds to sleep before each 64 KiB piece
   redirects         answer with this many redirects before the file
   relative          the redirect Location is a relative URL
+  redirect_host     the redirect Location names this host (same port) instead of the asked one
   times             apply only to the first N matching requests
   etag              send this ETag instead of the file's own (a file that changes later)
   ignore_range      answer "Range: bytes=N-" with 200 (else 206 when If-Range matches)
@@ -69,7 +70,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if redirects:
             target = f"/hop/{redirects - 1}{path}"
             if not (rule or {}).get("relative") and not release.relative_hops:
-                target = f"https://{self.headers.get('Host')}{target}"
+                host = (rule or {}).get("redirect_host")
+                target = f"https://{f'{host}:{release.port}' if host else self.headers.get('Host')}{target}"
             self.send_response(302)
             self.send_header("Location", target)
             self.send_header("Content-Length", "0")
