@@ -276,6 +276,11 @@ constexpr uint32_t kTimeout = 12002;             // ERROR_WINHTTP_TIMEOUT
 constexpr uint32_t kNameNotResolved = 12007;     // ERROR_WINHTTP_NAME_NOT_RESOLVED
 constexpr uint32_t kCannotConnect = 12029;       // ERROR_WINHTTP_CANNOT_CONNECT
 constexpr uint32_t kConnectionError = 12030;     // ERROR_WINHTTP_CONNECTION_ERROR
+// Wine's WinHTTP can pass the socket's own error through where Windows reports
+// one of the two above; they mean the same failure.
+constexpr uint32_t kSocketConnectionAborted = 10053;  // WSAECONNABORTED
+constexpr uint32_t kSocketConnectionReset = 10054;    // WSAECONNRESET
+constexpr uint32_t kSocketConnectionRefused = 10061;  // WSAECONNREFUSED
 constexpr wchar_t kLocalToken[] = L"<local>";
 constexpr wchar_t kDefaultProxyPort[] = L"80";
 
@@ -344,7 +349,8 @@ std::wstring withoutBrackets(const std::wstring& host) {
 
 bool couldProxyExplain(uint32_t winhttpError) {
   return winhttpError == kTimeout || winhttpError == kNameNotResolved || winhttpError == kCannotConnect ||
-         winhttpError == kConnectionError;
+         winhttpError == kConnectionError || winhttpError == kSocketConnectionAborted ||
+         winhttpError == kSocketConnectionReset || winhttpError == kSocketConnectionRefused;
 }
 
 std::wstring httpsProxyOf(const std::wstring& proxyList) {

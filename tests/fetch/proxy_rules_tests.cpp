@@ -76,6 +76,8 @@ TEST(ProxyRules, OnlyAFailureBeforeAnyResponseTriesTheOtherRoute) {
   TransferResult result;
   result.exchangeError = 12029;
   EXPECT_TRUE(failedBeforeAnyResponse(result));
+  result.exchangeError = 10054;  // a reset as Wine reports it
+  EXPECT_TRUE(failedBeforeAnyResponse(result));
   result.answered = true;
   EXPECT_FALSE(failedBeforeAnyResponse(result));
   result = TransferResult{};
