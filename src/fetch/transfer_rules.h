@@ -11,6 +11,7 @@
 #include "fetch/fetch.h"
 
 inline constexpr uint32_t kVersionFileLimit = 64;
+inline constexpr wchar_t kUserAgent[] = L"Norvane";  // every WinHTTP session of the program
 inline constexpr uint32_t kSignatureFileLimit = 1024;
 inline constexpr uint32_t kInstallerLimit = 67108864;     // 64 MiB
 inline constexpr uint32_t kSmallFileReceiveTimeoutMs = 5000;

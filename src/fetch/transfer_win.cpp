@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr wchar_t kUserAgent[] = L"Norvane";
 constexpr DWORD kSecureProtocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
 constexpr DWORD kNormalNotifications = WINHTTP_CALLBACK_FLAG_SECURE_FAILURE;
 constexpr DWORD kPinnedNotifications = WINHTTP_CALLBACK_FLAG_SECURE_FAILURE | WINHTTP_CALLBACK_FLAG_SEND_REQUEST;

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr wchar_t kUserAgent[] = L"Norvane";
 constexpr DWORD kLookupPollMs = 50;
 constexpr wchar_t kLookupTimedOut[] = L"프록시 자동 설정이 %u ms 안에 끝나지 않았다. 스크립트 없이 간다";
 
