@@ -1,6 +1,5 @@
 #include "driver_support.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace driver {
@@ -54,22 +53,6 @@ void postClick(HWND button) {
 HWND keyboardTarget() {
   const HWND focused = GetFocus();
   return focused ? focused : setupWindow();
-}
-
-std::string utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(size_t(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
-void printLine(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  vprintf(format, args);
-  va_end(args);
-  printf("\n");
-  fflush(stdout);
 }
 
 void printRect(const char* label, const char* name, const RECT& rect) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/setup_window.h"
+#include "../wine/text_lines.h"  // utf8, printLine
 
 namespace driver {
 inline constexpr wchar_t kSetupClass[] = L"NorvaneSetupWindow";
@@ -27,8 +28,6 @@ void postClick(HWND button);
 // Where keyboard input goes: the focused window, else the setup window.
 HWND keyboardTarget();
 
-std::string utf8(const std::wstring& text);
-void printLine(const char* format, ...);
 void printRect(const char* label, const char* name, const RECT& rect);
 void printPump(const char* scenario, const PumpResult& result);
 

@@ -5,13 +5,13 @@
 
 #include <string>
 
+#include "text_lines.h"
+
 inline void appendRecord(const std::wstring& line) {
   wchar_t path[MAX_PATH] = {};
   if (!GetEnvironmentVariableW(L"NORVANE_FAKE_RECORD", path, MAX_PATH)) return;
   const std::wstring text = line + L"\n";
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(size_t(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+  const std::string bytes = utf8(text);
   HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;

@@ -11,10 +11,10 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <cwchar>
 #include <string>
+
+#include "text_lines.h"
 
 namespace {
 constexpr wchar_t kWindowClass[] = L"NorvaneSetupWindow";
@@ -24,22 +24,6 @@ constexpr DWORD kKeySettleMs = 300;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchPollMs = 100;
 constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8 headers only
-
-std::string utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(size_t(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
-void print(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  vprintf(format, args);
-  va_end(args);
-  printf("\n");
-  fflush(stdout);
-}
 
 std::wstring bstrText(BSTR text) {
   std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
@@ -86,7 +70,7 @@ void printFocus(HWND window) {
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
   wchar_t text[kTextChars] = {};
   if (info.hwndFocus) GetWindowTextW(info.hwndFocus, text, kTextChars);
-  print("focus %s %d %s", info.hwndFocus ? utf8(className(info.hwndFocus)).c_str() : "-",
+  printLine("focus %s %d %s", info.hwndFocus ? utf8(className(info.hwndFocus)).c_str() : "-",
         info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0, utf8(text).c_str());
 }
 
@@ -98,7 +82,7 @@ void printChild(long index, const Element& element) {
   const long state = numberOf(&IAccessible::get_accState, element);
   const std::wstring value = valueOf(element);
   const bool bar = child && className(child) == PROGRESS_CLASSW;
-  print("child %ld %s visible %d role %ld value %s pos %ld marquee %d name %s", index,
+  printLine("child %ld %s visible %d role %ld value %s pos %ld marquee %d name %s", index,
         child ? utf8(className(child)).c_str() : "-", state >= 0 && !(state & STATE_SYSTEM_INVISIBLE) ? 1 : 0,
         numberOf(&IAccessible::get_accRole, element), value.empty() ? "-" : utf8(value).c_str(),
         bar ? long(SendMessageW(child, PBM_GETPOS, 0, 0)) : -1,
@@ -155,7 +139,7 @@ void printSystemColours() {
                  {"btntext", COLOR_BTNTEXT}, {"highlight", COLOR_HIGHLIGHT}};
   for (const auto& colour : colours) {
     const COLORREF c = GetSysColor(colour.index);
-    print("syscolour %s %d %d %d", colour.name, GetRValue(c), GetGValue(c), GetBValue(c));
+    printLine("syscolour %s %d %d %d", colour.name, GetRValue(c), GetGValue(c), GetBValue(c));
   }
 }
 
@@ -209,7 +193,7 @@ int pressNamed(HWND window, const std::wstring& wanted) {
       how = "bm-click";
     }
   });
-  print("pressed %s", how ? how : "nothing");
+  printLine("pressed %s", how ? how : "nothing");
   return how ? 0 : 2;
 }
 
@@ -239,7 +223,7 @@ void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG objectId, LONG
     object->Release();
   }
   const long pos = className(hwnd) == PROGRESS_CLASSW ? long(SendMessageW(hwnd, PBM_GETPOS, 0, 0)) : -1;
-  print("event %s %s %d %lu pos %ld name %s", eventName(event), utf8(className(hwnd)).c_str(), GetDlgCtrlID(hwnd),
+  printLine("event %s %s %d %lu pos %ld name %s", eventName(event), utf8(className(hwnd)).c_str(), GetDlgCtrlID(hwnd),
         GetTickCount() - watch.start, pos, utf8(name).c_str());
 }
 
@@ -257,12 +241,12 @@ int watchEvents(DWORD timeout) {
       SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, onEvent, 0, 0, flags),
       SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, onEvent, 0, 0, flags),
       SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, onEvent, 0, 0, flags)};
-  print("watching");
+  printLine("watching");
   SetTimer(nullptr, kWatchTimer, kWatchPollMs, checkWindow);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   for (HWINEVENTHOOK hook : hooks) UnhookWinEvent(hook);
-  print("watched %d", watch.seen ? 1 : 0);
+  printLine("watched %d", watch.seen ? 1 : 0);
   return 0;
 }
 }  // namespace
