@@ -132,6 +132,9 @@ int runStatesMode(bool handshake) {
   reportState("failed-hover");
   holdForScreenshot("failed-hover", handshake);
   SetCursorPos(0, 0);
+  // Wine reports the pointer's leave on a timer of its own, sometimes after
+  // the next screenshot: deliver it now so no later shot shows the lit button.
+  SendMessageW(GetDlgItem(setupWindow(), kRetryId), WM_MOUSELEAVE, 0, 0);
 
   // High contrast switched off while the window is open: it repaints at once.
   if (GetEnvironmentVariableW(kHighContrastVariable, nullptr, 0)) {
