@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <aclapi.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <utility>
@@ -15,6 +14,7 @@
 #include "fetch/release_sources.h"
 #include "fetch/release_urls.h"
 #include "fetch/staging_names.h"
+#include "fetch/temp_files_win.h"
 #include "fetch/transfer.h"
 #include "host/locations.h"
 #include "host/log.h"
@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr int kGuidChars = 40;
 constexpr DWORD kFinalPathChars = 519;
 constexpr DWORD kListingBytes = 65536;    // one directory listing call
 constexpr size_t kMaxListedFiles = 256;   // a staging folder holds one file; more is not ours to sift
@@ -102,14 +101,8 @@ constexpr DWORD kFolderHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // held from its creation on. The temporary folder may be shared (SYSTEM's is
 // writable by everyone): until the hold, the quiet time keeps other runs away.
 ScopedFile createStagingDirectory(std::wstring& directory) {
-  const std::wstring temp = userTempDirectory();
-  if (temp.empty()) return {};
-  GUID guid;
-  if (FAILED(CoCreateGuid(&guid))) return {};
-  wchar_t guidText[kGuidChars];
-  if (StringFromGUID2(guid, guidText, kGuidChars) == 0) return {};
-  std::wstring candidate = temp + kStagingFolderPrefix + guidText;
-  if (!CreateDirectoryW(candidate.c_str(), nullptr)) return {};
+  std::wstring candidate = freshTempPath(kStagingFolderPrefix, L"");
+  if (candidate.empty() || !CreateDirectoryW(candidate.c_str(), nullptr)) return {};
   ScopedFile held = openPlain(candidate, kFolderHoldAccess, kFolderHoldSharing, true);
   if (!held) {
     RemoveDirectoryW(candidate.c_str());
@@ -117,17 +110,6 @@ ScopedFile createStagingDirectory(std::wstring& directory) {
   }
   directory = std::move(candidate);
   return held;
-}
-
-bool writeWholeFile(HANDLE file, const std::vector<uint8_t>& bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const DWORD want = DWORD(std::min<size_t>(kDiskSliceBytes, bytes.size() - written));
-    DWORD done = 0;
-    if (!WriteFile(file, bytes.data() + written, want, &done, nullptr) || done == 0) return false;
-    written += done;
-  }
-  return true;
 }
 
 enum class ReadBack { Failed, Accepted, Refused };

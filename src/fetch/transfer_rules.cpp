@@ -202,7 +202,7 @@ bool sameEntityAsKept(const std::wstring& keptValidator, const std::wstring& ans
 }
 
 std::wstring resumeHeaders(const PartialDownload& partial) {
-  return L"Range: bytes=" + std::to_wstring(partial.bytes.size()) + L"-\r\nIf-Range: " + partial.validator;
+  return L"Range: bytes=" + std::to_wstring(partial.stored) + L"-\r\nIf-Range: " + partial.validator;
 }
 
 bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_t stored, uint64_t total) {

@@ -5,6 +5,7 @@
 // proxy as a second way out.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,12 @@ struct PartialDownload {
   std::wstring url;
   std::wstring validator;  // the first response's strong ETag, else its strong Last-Modified, as sent
   uint64_t total = 0;      // the whole file's declared length
-  std::vector<uint8_t> bytes;
+  uint64_t stored = 0;     // how many bytes of the start are kept
+  // The file holding them (parkBytes); it goes with its last owner.
+  std::shared_ptr<void> parked;
 
   // Only a known length and a validator let the rest be asked for safely.
-  bool canContinue() const { return !bytes.empty() && total > bytes.size() && !validator.empty(); }
+  bool canContinue() const { return stored != 0 && total > stored && !validator.empty(); }
 };
 
 // One HTTPS GET in one trust mode along one route.

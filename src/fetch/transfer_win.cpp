@@ -6,6 +6,7 @@
 #include "fetch/fetch_state.h"
 #include "fetch/pinned_trust.h"
 #include "fetch/release_urls.h"
+#include "fetch/temp_files_win.h"
 #include "fetch/transfer.h"
 #include "fetch/user_proxy.h"
 #include "fetch/winhttp_handles.h"
@@ -244,12 +245,12 @@ TransferResult downloadToMemory(const TransferRequest& request) {
   uint64_t declaredLength = 0;
   if (askingForRest) {
     PartialDownload& partial = *request.partial;
-    const uint64_t stored = partial.bytes.size();
     if (continuesPartial(status, readHeaderText(handle.get(), WINHTTP_QUERY_CONTENT_RANGE, kContentRangeChars),
-                         stored, partial.total) &&
-        sameEntityAsKept(partial.validator, readHeaderText(handle.get(), WINHTTP_QUERY_ETAG, kValidatorChars))) {
-      writeLog(kResuming, static_cast<unsigned long long>(stored), static_cast<unsigned long long>(partial.total));
-      body = std::move(partial.bytes);
+                         partial.stored, partial.total) &&
+        sameEntityAsKept(partial.validator, readHeaderText(handle.get(), WINHTTP_QUERY_ETAG, kValidatorChars)) &&
+        unparkBytes(partial, body)) {
+      writeLog(kResuming, static_cast<unsigned long long>(partial.stored),
+               static_cast<unsigned long long>(partial.total));
       declaredLength = partial.total;
       result.validator = partial.validator;
     } else {
@@ -329,10 +330,12 @@ bool downloadWithTrustFallback(const DownloadRequest& request, std::vector<uint8
   // A body that broke off is kept for a later attempt, or the older bytes
   // when this one never got as far as an answer about them.
   if (last.bodyBrokeOff) {
-    PartialDownload broken{request.url, last.validator, last.total, std::move(body)};
-    if (broken.canContinue()) keptPartials.keep(std::move(broken));
-  } else if (kept.canContinue()) {
+    PartialDownload broken{request.url, last.validator, last.total, body.size(), nullptr};
+    if (broken.canContinue()) broken.parked = parkBytes(body);
+    if (broken.parked) keptPartials.keep(std::move(broken));
+  } else if (kept.parked && kept.canContinue()) {
     keptPartials.keep(std::move(kept));
   }
+  std::vector<uint8_t>().swap(body);  // a failed download's bytes are of no use to the caller
   return false;
 }

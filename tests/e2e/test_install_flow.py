@@ -69,9 +69,8 @@ class FlowJourney(WineJourney):
     def window(self, *args, timeout=30):
         return self.prefix.run(config.wine_helper("window_helper.exe"), [*args], timeout=timeout).returncode
 
-    def staging_folders(self):
-        return glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "**", "Temp", "Norvane-download-*"),
-                         recursive=True)
+    def staging_folders(self, pattern="Norvane-download-*"):
+        return glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "**", "Temp", pattern), recursive=True)
 
     def version_requests_logged(self):
         return sum(1 for m in self.log_messages() if "판올림" in m and "받는다" in m)
@@ -317,7 +316,9 @@ class FirstInstall(ReleaseJourney):
             server.add_rule("Norvane-x64.exe", truncate_at=size * 6 // 10, times=1, **(first or {}))
             server.add_rule("Norvane-x64.exe", **(later or {}))
         program = self.prefix.start_program(self.download)
-        self.assertEqual(self.window("click", RETRY, "60000"), 0)
+        self.assertEqual(self.window("wait", RETRY, "60000"), 0)
+        self.parked_while_failed = [os.path.getsize(path) for path in self.staging_folders("Norvane-partial-*")]
+        self.assertEqual(self.window("click", RETRY, "10000"), 0)
         self.assertEqual(program.wait(120), 0)
         self.assertInstallerRanWith("")
         return (size, size * 6 // 10, *self.servers.primary.bodies[-1][1:])
@@ -326,6 +327,9 @@ class FirstInstall(ReleaseJourney):
         size, cut, wanted, sent = self.retry_after_a_cut()
         self.assertEqual((wanted, sent), (f"bytes={cut}-", size - cut))
         self.assertIn(f"끊긴 다운로드를 이어받는다 ({cut} / {size}바이트)", self.log_messages())
+        # Both sources' starts waited on disk, not in memory, and went with the install.
+        self.assertEqual(self.parked_while_failed, [cut, cut])
+        self.assertEqual(self.staging_folders("Norvane-partial-*"), [])
 
     def test_retry_starts_over_when_range_is_ignored_or_the_file_changed(self):
         for first, later in (({}, {"ignore_range": True}), ({"etag": '"before"'}, {})):

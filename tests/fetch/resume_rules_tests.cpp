@@ -4,7 +4,7 @@
 
 namespace {
 PartialDownload partialOf(const wchar_t* url, size_t stored, uint64_t total, const wchar_t* validator = L"\"v1\"") {
-  return PartialDownload{url, validator, total, std::vector<uint8_t>(stored, 7)};
+  return PartialDownload{url, validator, total, stored, nullptr};
 }
 }  // namespace
 
@@ -64,10 +64,10 @@ TEST(ResumeRules, OnePartialPerSourceTakenOnlyForItsUrl) {
   PartialDownload taken;
   EXPECT_FALSE(kept.take(L"https://a:1/download/v1.0.0/x.exe", taken));
   ASSERT_TRUE(kept.take(L"https://a:1/download/v1.0.1/x.exe", taken));
-  EXPECT_EQ(taken.bytes.size(), 30u);
+  EXPECT_EQ(taken.stored, 30u);
   EXPECT_FALSE(kept.take(L"https://a:1/download/v1.0.1/x.exe", taken));
   ASSERT_TRUE(kept.take(L"https://b:2/download/v1.0.0/x.exe", taken));
-  EXPECT_EQ(taken.bytes.size(), 20u);
+  EXPECT_EQ(taken.stored, 20u);
   kept.keep(partialOf(L"https://a:1/download/v1.0.1/x.exe", 30, 100));
   kept.release();  // once staged
   EXPECT_FALSE(kept.take(L"https://a:1/download/v1.0.1/x.exe", taken));

@@ -1,5 +1,6 @@
 // Drives the real setup window from outside, as a user would:
 //   window_helper click CAPTION TIMEOUT_MS   presses the visible drawn button with that caption
+//   window_helper wait CAPTION TIMEOUT_MS    waits until the button with that caption shows
 //   window_helper quick-clicks FIRST SECOND TIMEOUT_MS  clicks FIRST with the mouse, then SECOND as
 //                                            soon as it shows, within the double-click time
 //   window_helper close TIMEOUT_MS           asks the window to close (Alt+F4)
@@ -85,6 +86,7 @@ int wmain(int argc, wchar_t** argv) {
                  reinterpret_cast<LPARAM>(button));
     return 0;
   }
+  if (argc == 4 && wcscmp(argv[1], L"wait") == 0) return findButton(argv[2], DWORD(_wtoi(argv[3]))) ? 0 : 2;
   if (argc == 5 && wcscmp(argv[1], L"quick-clicks") == 0) {
     HWND first = waitForButton(argv[2], DWORD(_wtoi(argv[4])));
     if (!first) return 2;
