@@ -186,7 +186,9 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
   if (isFetchCancelled()) return {};
 
   StagedInstaller staged = writeStagedCopy(received.installer, localName);
-  received.installer = {};
+  // Swapped out, not assigned "{}" (which keeps the block): the image check
+  // below reads the file into memory again.
+  std::vector<uint8_t>().swap(received.installer);
   if (staged.empty()) return {};
   // Bodies kept from broken-off downloads are of no more use, and would
   // otherwise stay in memory while the installer runs.
