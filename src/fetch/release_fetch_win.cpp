@@ -191,7 +191,7 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
   std::vector<uint8_t>().swap(received.installer);
   if (staged.empty()) return {};
   // Bodies kept from broken-off downloads are of no more use, and would
-  // otherwise stay in memory while the installer runs.
+  // otherwise stay in temporary files while the installer runs.
   fetchState().keptPartials.release();
   const ReadBack checked = readBackAndCheck(staged.fileHandle(), received.signature.data(), publicKey);
   if (checked != ReadBack::Accepted) {
