@@ -1,40 +1,34 @@
 #include "pe_image.h"
 
 #include "payload/payload_format.h"
+#include "payload/pe_format.h"
 
 using payload_format::readU16;
 using payload_format::readU32;
 
+using namespace pe_format;
+
 namespace {
-constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr uint16_t kPe32Magic = 0x10b;
-constexpr uint16_t kPe32PlusMagic = 0x20b;
-constexpr size_t kFileHeaderSize = 20;
 constexpr size_t kSectionHeaderSize = 40;
-constexpr uint32_t kCertificateDirectoryIndex = 4;
 constexpr uint16_t kMachineI386 = 0x14c;
 constexpr uint16_t kMachineAmd64 = 0x8664;
-
-bool fits(const std::vector<uint8_t>& image, uint64_t offset, uint64_t length) {
-  return offset <= image.size() && image.size() - offset >= length;
-}
 }  // namespace
 
 bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::string& reason) {
   layout = {};
-  if (!fits(image, 0, 0x40) || image[0] != 'M' || image[1] != 'Z') {
+  if (!fits(image, 0, kMzHeaderSize) || image[0] != 'M' || image[1] != 'Z') {
     reason = "not a PE image (no MZ header)";
     return false;
   }
-  const uint32_t peAt = readU32(image.data() + 0x3c);
-  if (!fits(image, peAt, 4 + kFileHeaderSize) || readU32(image.data() + peAt) != kPeSignature) {
+  const uint32_t peAt = readU32(image.data() + kPeOffsetAt);
+  if (!fits(image, peAt, kOptionalHeaderAt) || readU32(image.data() + peAt) != kPeSignature) {
     reason = "not a PE image (no PE signature)";
     return false;
   }
-  const uint8_t* fileHeader = image.data() + peAt + 4;
+  const uint8_t* fileHeader = image.data() + peAt + kFileHeaderAt;
   const uint16_t sectionCount = readU16(fileHeader + 2);
-  const uint16_t optionalSize = readU16(fileHeader + 16);
-  const uint64_t optionalAt = uint64_t(peAt) + 4 + kFileHeaderSize;
+  const uint16_t optionalSize = readU16(image.data() + peAt + kOptionalSizeAt);
+  const uint64_t optionalAt = uint64_t(peAt) + kOptionalHeaderAt;
   if (sectionCount == 0 || !fits(image, optionalAt, optionalSize) || optionalSize < 2) {
     reason = "PE headers are truncated";
     return false;
@@ -42,13 +36,13 @@ bool readPeLayout(const std::vector<uint8_t>& image, PeLayout& layout, std::stri
   const uint16_t magic = readU16(image.data() + optionalAt);
   layout.machine = readU16(fileHeader);
   layout.pe32Plus = magic == kPe32PlusMagic;
-  const size_t directoriesAt = magic == kPe32Magic ? 96 : magic == kPe32PlusMagic ? 112 : 0;
+  const uint64_t directoriesAt = dataDirectoriesAt(magic);
   if (directoriesAt == 0) {
     reason = "unknown optional header magic";
     return false;
   }
-  if (optionalSize >= directoriesAt + 8 * (kCertificateDirectoryIndex + 1)) {
-    const uint8_t* certificate = image.data() + optionalAt + directoriesAt + 8 * kCertificateDirectoryIndex;
+  if (optionalSize >= directoriesAt + kDirectorySize * (kCertificateDirectoryIndex + 1)) {
+    const uint8_t* certificate = image.data() + optionalAt + directoriesAt + kDirectorySize * kCertificateDirectoryIndex;
     layout.certificateOffset = readU32(certificate);
     layout.certificateSize = readU32(certificate + 4);
   }
