@@ -8,10 +8,6 @@
 #include "payload/installer_image.h"
 
 namespace {
-bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool allProductFilesPresent() {
   for (const ProductFile& file : ProductFileTable) {
     const DWORD attributes = GetFileAttributesW(installedFilePath(file.name).c_str());
@@ -25,6 +21,6 @@ bool isInstalledCopyUsable(std::wstring& setupPath) {
   // Cheapest and most protective checks first: the registry is not even read
   // for a copy that an ordinary account could have replaced.
   setupPath = installedFilePath(L"Norvane.exe");
-  return !setupPath.empty() && !sameIgnoringCase(setupPath, ownModulePath()) && !isWritableByUntrusted(setupPath) &&
+  return !setupPath.empty() && !samePath(setupPath, ownModulePath()) && !isWritableByUntrusted(setupPath) &&
          isHostServiceUsable() && isLinkSchemeRegistered() && isInstallerImage(setupPath) && allProductFilesPresent();
 }

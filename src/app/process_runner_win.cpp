@@ -8,10 +8,6 @@
 
 namespace {
 constexpr uint32_t kFailedWaitExitCode = 1;
-
-bool equalsIgnoringCase(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
 }  // namespace
 
 std::wstring quotedCommandLine(const std::wstring& path, const std::wstring& arguments) {
@@ -23,7 +19,7 @@ bool startProgram(const std::wstring& path, const std::wstring& arguments, HANDL
   if (error) *error = kErrorInvalidParameter;
   if (!process || !error) return false;
   // A quote would end the quoted path early; our own file is never started.
-  if (path.empty() || path.find(L'"') != std::wstring::npos || equalsIgnoringCase(path, ownModulePath())) return false;
+  if (path.empty() || path.find(L'"') != std::wstring::npos || samePath(path, ownModulePath())) return false;
 
   const std::wstring commandLine = quotedCommandLine(path, arguments);
   std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

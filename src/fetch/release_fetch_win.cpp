@@ -16,6 +16,7 @@
 #include "fetch/staging_names.h"
 #include "fetch/temp_files_win.h"
 #include "fetch/transfer.h"
+#include "host/data_folders_win.h"
 #include "host/locations.h"
 #include "host/log.h"
 #include "host/system_dll_win.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr DWORD kFinalPathChars = 519;
 constexpr DWORD kListingBytes = 65536;    // one directory listing call
 constexpr size_t kMaxListedFiles = 256;   // a staging folder holds one file; more is not ours to sift
 
@@ -241,12 +241,6 @@ StagedInstaller fetchInstaller(const InstallerRequest& request) {
 
 namespace {
 
-std::wstring finalPathOf(HANDLE handle) {
-  wchar_t path[kFinalPathChars];
-  const DWORD length = GetFinalPathNameByHandleW(handle, path, kFinalPathChars, 0);
-  return length == 0 || length >= kFinalPathChars ? std::wstring() : std::wstring(path, length);
-}
-
 std::vector<uint8_t> tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
   DWORD size = 0;
   GetTokenInformation(token, kind, nullptr, 0, &size);
@@ -395,8 +389,5 @@ void discardStagedInstaller(StagedInstaller* staged) {
 
 std::wstring finalPathOfHandle(void* fileHandle) {
   if (fileHandle == nullptr || fileHandle == INVALID_HANDLE_VALUE) return {};
-  wchar_t path[kFinalPathChars];
-  const DWORD length = GetFinalPathNameByHandleW(fileHandle, path, kFinalPathChars, 0);
-  if (length == 0 || length >= kFinalPathChars) return {};
-  return localPathFromFinalPath(std::wstring(path, length));
+  return localPathFromFinalPath(finalPathOf(fileHandle));
 }

@@ -3,6 +3,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "host/locations.h"
+
 namespace {
 
 constexpr DWORD kFinalPathChars = 1024;
@@ -73,11 +75,7 @@ bool isSoleNameAt(HANDLE file, const std::wstring& expectedFinalPath) {
   if (!GetFileInformationByHandle(file, &info)) return false;
   if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
   if (info.nNumberOfLinks != 1) return false;  // a hard link shares the file with a name elsewhere
-  return sameFinalPath(finalPathOf(file), expectedFinalPath);
-}
-
-bool sameFinalPath(const std::wstring& a, const std::wstring& b) {
-  return !a.empty() && CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+  return samePath(finalPathOf(file), expectedFinalPath);
 }
 
 void applyFileAcl(HANDLE file, const wchar_t* sddl) {

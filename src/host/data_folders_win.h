@@ -28,7 +28,6 @@ ScopedFile openDataFolder(const std::wstring& path, const wchar_t* sddl, bool mu
 
 // "\\?\C:\..." of the open file or folder; empty when unknown.
 std::wstring finalPathOf(HANDLE handle);
-bool sameFinalPath(const std::wstring& a, const std::wstring& b);  // case-insensitive
 
 // True when the open file is a plain file (no folder, no reparse point) with
 // a single name, and that name is `expectedFinalPath`.

@@ -30,3 +30,6 @@ std::wstring ownModulePath();
 // The user's temporary folder, ending in a backslash.
 std::wstring userTempDirectory();
 std::wstring parentDirectory(const std::wstring& path);
+// Whether two paths name the same place as Windows compares names (ordinal,
+// ignoring case). An empty path names nothing and matches nothing.
+bool samePath(const std::wstring& a, const std::wstring& b);

@@ -57,6 +57,10 @@ std::wstring userTempDirectory() {
   return std::wstring(buffer, length);
 }
 
+bool samePath(const std::wstring& a, const std::wstring& b) {
+  return !a.empty() && CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::wstring ownModulePath() {
   wchar_t buffer[kModulePathChars] = {};
   const DWORD length = GetModuleFileNameW(nullptr, buffer, kModulePathChars);

@@ -54,7 +54,7 @@ LogFolder madeLogFolder(const std::wstring& dataRoot, bool machineWide) {
   if (!logs) return {};
   const std::wstring rootFinal = finalPathOf(root.get());
   const std::wstring logsFinal = finalPathOf(logs.get());
-  if (rootFinal.empty() || !sameFinalPath(logsFinal, rootFinal + kLogFolderName)) return {};
+  if (rootFinal.empty() || !samePath(logsFinal, rootFinal + kLogFolderName)) return {};
   return {folder, logsFinal};
 }
 
