@@ -69,6 +69,18 @@ class FetchJourney(unittest.TestCase):
         self.assertEqual(facts.get("installer-failed"), "empty")
         self.assertEqual(self.box.staging_folders(), [])
 
+    def assertRefusedForGood(self, line, image, signature=None):
+        """The primary serves this installer (and signature): refused with one
+        log line, nothing staged, and no other source tried."""
+        self.primary.add_rule("Norvane-x64.exe", body=image)
+        if signature is not None:
+            self.primary.add_rule("Norvane-x64.exe.sig", body=signature)
+        code, facts = self.installer()
+        self.assertEqual(code, 1, facts)
+        self.assertNothingStaged(facts)
+        self.assertEqual(self.box.log_messages(), [line])
+        self.assertEqual(self.secondary.requests, [])
+
     def versioned(self, server, name):
         return f"{server.mount}/download/v{ff.VERSION}/{name}"
 
@@ -229,12 +241,7 @@ class FetchNormalTrust(FetchJourney):
         with open(os.path.join(self.release, "latest", "download", "Norvane-x64.exe"), "rb") as f:
             image = bytearray(f.read())
         image[len(image) // 2] ^= 0x01
-        self.primary.add_rule("Norvane-x64.exe", body=bytes(image))
-        code, facts = self.installer()
-        self.assertEqual(code, 1, facts)
-        self.assertNothingStaged(facts)
-        self.assertEqual(self.box.log_messages(), [BAD_SIGNATURE])
-        self.assertEqual(self.secondary.requests, [])
+        self.assertRefusedForGood(BAD_SIGNATURE, bytes(image))
 
     def test_installer_of_another_version_or_without_one_is_refused(self):
         for name in ("fake_installer_1_4_12_1.exe", "fake_installer_noversion.exe"):
@@ -242,14 +249,7 @@ class FetchNormalTrust(FetchJourney):
                 self.setUp()
                 copy = os.path.join(self.work, name)
                 shutil.copyfile(ff.helper(name), copy)
-                image, signature = ff.signed(copy)
-                self.primary.add_rule("Norvane-x64.exe", body=image)
-                self.primary.add_rule("Norvane-x64.exe.sig", body=signature)
-                code, facts = self.installer()
-                self.assertEqual(code, 1, facts)
-                self.assertNothingStaged(facts)
-                self.assertEqual(self.box.log_messages(), [WRONG_VERSION])
-                self.assertEqual(self.secondary.requests, [])
+                self.assertRefusedForGood(WRONG_VERSION, *ff.signed(copy))
 
     def test_the_other_widths_installer_or_a_release_below_the_floor_is_refused_for_good(self):
         # The signed 32-bit full installer served as the 64-bit one to this 64-bit prefix.
@@ -257,13 +257,7 @@ class FetchNormalTrust(FetchJourney):
             image = f.read()
         with open(os.path.join(self.release, "latest", "download", "Norvane-x86.exe.sig"), "rb") as f:
             signature = f.read()
-        self.primary.add_rule("Norvane-x64.exe", body=image)
-        self.primary.add_rule("Norvane-x64.exe.sig", body=signature)
-        code, facts = self.installer()
-        self.assertEqual(code, 1, facts)
-        self.assertNothingStaged(facts)
-        self.assertEqual(self.box.log_messages(), [WRONG_WIDTH])
-        self.assertEqual(self.secondary.requests, [])
+        self.assertRefusedForGood(WRONG_WIDTH, image, signature)
         self.setUp()
         self.primary.add_rule("version.txt", body="0.9.9")
         code, facts = self.box.driver("version")
