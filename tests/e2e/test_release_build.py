@@ -24,7 +24,7 @@ TEST_ONLY = re.compile(r"#if(?:def|\s+defined\()\s*NORVANE_TEST_BUILD\)?\n(.*?)#
 MIN_SCANNED_LENGTH = 4  # shorter literals ("rb") turn up in any image by chance
 
 
-def test_only_strings():
+def strings_only_in_the_test_build():
     """Every NORVANE_TEST_ name and every string literal of a test-only branch,
     read from the source so that a new switch cannot be missed."""
     found = set()
@@ -83,7 +83,7 @@ class ReleaseProgram(unittest.TestCase):
         self.assertIn(wide(".acl"), self.test_image)  # proves the scan would see it
 
     def test_carries_no_test_only_string_or_environment_name(self):
-        strings = test_only_strings()
+        strings = strings_only_in_the_test_build()
         names = [s for s in strings if s.startswith("NORVANE_TEST_")]
         self.assertGreaterEqual(len(names), 3, strings)
         for text in strings:

@@ -277,6 +277,7 @@ TEST_F(PayloadReaderTest, InASignedImageOnlyThePayloadThatEndsAtTheTableCounts) 
   std::vector<uint8_t> image = signedImage(onlineInstallerPayload());
   image[payload_format::readU32(image.data() + kCertificateEntryAt) - 1] = 1;  // padding that is not signing's
   EXPECT_FALSE(accept(image));
+  image = signedImage(onlineInstallerPayload());
   payload_format::writeU32(image.data() + kCertificateEntryAt + 4, 41);  // a table past the end of the file
   EXPECT_FALSE(accept(image));
   // A payload planted inside the table, after the signed one, is not read.
