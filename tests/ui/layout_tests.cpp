@@ -21,14 +21,6 @@ FakeTextMeasurer singleLines(int32_t dpi) {
 
 SetupViewState downloading() { return progressView(64, 42); }
 
-SetupViewState cancelling() {
-  SetupViewState view;
-  view.heading = setup_texts::kCancellingHeading;
-  view.detail = setup_texts::kCancellingDetail;
-  view.progress = ProgressMoving;
-  view.buttons = SetupButtons::None;
-  return view;
-}
 }  // namespace
 
 TEST(SetupLayout, DownloadingScreenAt96Dpi) {
@@ -67,12 +59,12 @@ TEST(SetupLayout, DownloadingScreenAt144Dpi) {
 }
 
 TEST(SetupLayout, CancellingScreenHasNoFooterAndEndsTwentyTwoBelowTheBar) {
-  const SetupLayout at96 = layoutSetupWindow(cancelling(), 96, singleLines(96));
+  const SetupLayout at96 = layoutSetupWindow(cancellingView(), 96, singleLines(96));
   EXPECT_EQ(at96.barRect, (LayoutRect{24, 98, 356, 104}));
   EXPECT_TRUE(at96.noteBoxRect.isEmpty());
   EXPECT_TRUE(at96.separatorRect.isEmpty());
   EXPECT_EQ(at96.windowHeight, 126);
-  const SetupLayout at144 = layoutSetupWindow(cancelling(), 144, singleLines(144));
+  const SetupLayout at144 = layoutSetupWindow(cancellingView(), 144, singleLines(144));
   EXPECT_EQ(at144.windowHeight, 155 + 33);
 }
 

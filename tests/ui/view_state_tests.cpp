@@ -2,94 +2,57 @@
 
 #include "ui/setup_view.h"
 
-namespace {
-const std::wstring kNote = L"다운로드가 끝나면 설치를 시작합니다.";
-}  // namespace
-
-TEST(SetupViewState, DefaultShowsNothingButAnEmptyHeading) {
-  const SetupViewState view;
-  EXPECT_TRUE(view.heading.empty());
-  EXPECT_TRUE(view.detail.empty());
-  EXPECT_TRUE(view.note.empty());
-  EXPECT_EQ(view.progress, -2);
-  EXPECT_FALSE(view.noteActive);
-  EXPECT_FALSE(view.alert);
-  EXPECT_EQ(view.buttons, 0);
-}
-
-TEST(ProgressView, BeforeTheDownloadTheBarMoves) {
-  const SetupViewState view = progressView(64, -1);
-  EXPECT_EQ(view.heading, L"설치 파일을 다운로드하는 중입니다");
-  EXPECT_EQ(view.detail, L"이 컴퓨터에 맞는 64비트 프로그램을 준비합니다.");
-  EXPECT_EQ(view.progress, -1);
-  EXPECT_EQ(view.note, kNote);
-  EXPECT_TRUE(view.noteActive);
-  EXPECT_FALSE(view.alert);
-  EXPECT_EQ(view.buttons, 1);
-}
-
-TEST(ProgressView, BelowOneHundredPercentItIsDownloading) {
-  for (int32_t percent : {0, 42, 99}) {
+// What each screen lets the user do, read through the event rules the window
+// itself applies to the screen's buttons.
+TEST(SetupScreens, TheProgressScreenCancelsAndCannotRetry) {
+  for (int32_t percent : {ProgressMoving, 0, 42, 99, 100}) {
     const SetupViewState view = progressView(64, percent);
-    EXPECT_EQ(view.heading, L"설치 파일을 다운로드하는 중입니다") << percent;
-    EXPECT_EQ(view.progress, percent);
-    EXPECT_EQ(view.buttons, 1);
+    EXPECT_EQ(closeRequestEvent(view.buttons), SetupEvent::Cancel) << percent;
+    EXPECT_EQ(cancelButtonEvent(view.buttons), SetupEvent::Cancel) << percent;
+    EXPECT_FALSE(showsRetryButton(view.buttons)) << percent;
+    EXPECT_FALSE(view.alert) << percent;
   }
 }
 
-TEST(ProgressView, AtOneHundredPercentItIsChecking) {
-  for (int32_t percent : {100, 150}) {
-    const SetupViewState view = progressView(32, percent);
-    EXPECT_EQ(view.heading, L"설치 파일을 확인하는 중입니다") << percent;
-    EXPECT_EQ(view.progress, percent);
-    EXPECT_EQ(view.note, kNote);
-    EXPECT_EQ(view.buttons, 1);
-  }
+TEST(SetupScreens, TheFailureScreenAlertsClosesAndRetriesWithoutABar) {
+  const SetupViewState view = failureView();
+  EXPECT_TRUE(view.alert);
+  EXPECT_TRUE(showsRetryButton(view.buttons));
+  EXPECT_EQ(closeRequestEvent(view.buttons), SetupEvent::Close);
+  EXPECT_EQ(cancelButtonEvent(view.buttons), SetupEvent::Close);
+  EXPECT_EQ(view.progress, ProgressHidden);
+  EXPECT_TRUE(view.note.empty());
 }
 
-TEST(ProgressView, EveryBitnessOtherThan64ReadsAs32) {
+TEST(SetupScreens, TheCancellingScreenCannotBeClosedAndKeepsItsBarMoving) {
+  const SetupViewState view = cancellingView();
+  EXPECT_EQ(closeRequestEvent(view.buttons), SetupEvent::None);
+  EXPECT_FALSE(showsRetryButton(view.buttons));
+  EXPECT_EQ(view.progress, ProgressMoving);
+}
+
+TEST(SetupScreens, TheHeadingTurnsToCheckingAtOneHundredPercent) {
+  for (int32_t percent : {ProgressMoving, 0, 42, 99}) {
+    EXPECT_EQ(progressView(64, percent).heading, L"설치 파일을 다운로드하는 중입니다") << percent;
+  }
+  for (int32_t percent : {100, 150}) EXPECT_EQ(progressView(32, percent).heading, L"설치 파일을 확인하는 중입니다") << percent;
+}
+
+TEST(SetupScreens, EveryBitnessOtherThan64ReadsAs32) {
+  EXPECT_EQ(progressView(64, 5).detail, L"이 컴퓨터에 맞는 64비트 프로그램을 준비합니다.");
   for (int32_t bitness : {32, 0, 16, 128}) {
     EXPECT_EQ(progressView(bitness, 5).detail, L"이 컴퓨터에 맞는 32비트 프로그램을 준비합니다.") << bitness;
   }
 }
 
-TEST(FailureView, OffersCloseAndRetryWithAnAlertHeading) {
-  const SetupViewState view = failureView();
-  EXPECT_EQ(view.heading, L"설치 파일을 받거나 확인하지 못했습니다");
-  EXPECT_EQ(view.detail, L"인터넷 연결을 확인한 뒤 다시 시도해 주세요. 계속 안 되면 담당자에게 문의해 주세요.");
-  EXPECT_EQ(view.progress, -2);
-  EXPECT_TRUE(view.note.empty());
-  EXPECT_FALSE(view.noteActive);
-  EXPECT_TRUE(view.alert);
-  EXPECT_EQ(view.buttons, 3);
-}
-
-TEST(CancellingView, HasAMovingBarAndNoButtons) {
-  const SetupViewState view = cancellingView();
-  EXPECT_EQ(view.heading, L"다운로드를 취소하는 중입니다");
-  EXPECT_EQ(view.detail, L"설치하지 않고 종료합니다.");
-  EXPECT_EQ(view.progress, -1);
-  EXPECT_TRUE(view.note.empty());
-  EXPECT_FALSE(view.alert);
-  EXPECT_EQ(view.buttons, 0);
-}
-
-TEST(SetupEvents, ClosingTheWindowFollowsTheButtonSet) {
-  EXPECT_EQ(closeRequestEvent(SetupButtons::None), SetupEvent::None);
-  EXPECT_EQ(closeRequestEvent(SetupButtons::Cancel), SetupEvent::Cancel);
+TEST(SetupEvents, UnknownButtonSetsCloseAndNeverRetry) {
   EXPECT_EQ(closeRequestEvent(SetupButtons::Close), SetupEvent::Close);
-  EXPECT_EQ(closeRequestEvent(SetupButtons::CloseAndRetry), SetupEvent::Close);
-  EXPECT_EQ(closeRequestEvent(9), SetupEvent::Close);
-  EXPECT_EQ(closeRequestEvent(-1), SetupEvent::Close);
-}
-
-TEST(SetupEvents, TheCancelCloseButtonCancelsOnlyTheProgressScreen) {
-  EXPECT_EQ(cancelButtonEvent(SetupButtons::Cancel), SetupEvent::Cancel);
-  EXPECT_EQ(cancelButtonEvent(SetupButtons::CloseAndRetry), SetupEvent::Close);
   EXPECT_EQ(cancelButtonEvent(SetupButtons::Close), SetupEvent::Close);
-  EXPECT_TRUE(showsRetryButton(SetupButtons::CloseAndRetry));
   EXPECT_FALSE(showsRetryButton(SetupButtons::Close));
-  EXPECT_FALSE(showsRetryButton(4));
+  for (int32_t unknown : {9, -1, 4}) {
+    EXPECT_EQ(closeRequestEvent(unknown), SetupEvent::Close) << unknown;
+    EXPECT_FALSE(showsRetryButton(unknown)) << unknown;
+  }
 }
 
 TEST(FooterClicks, OnlyAfterTheDoubleClickTimeDoesAClickCountForTheNewButtons) {
