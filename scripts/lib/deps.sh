@@ -23,3 +23,15 @@ norvane_install_dependencies() {
   $sudo apt-get update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
+
+# Wine starts a 32-bit Windows program in a 32-bit Linux process, which a
+# kernel booted without IA-32 emulation (ia32_emulation=off) refuses with
+# "Exec format error": then nothing of the program can run on this machine.
+norvane_runs_32bit_programs() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+norvane_explain_no_32bit() {
+  echo "this machine's kernel runs no 32-bit programs (IA-32 emulation is off: boot with ia32_emulation=on)," \
+    "so Wine cannot start the 32-bit Norvane.exe or its Windows tests here"
+}
