@@ -13,11 +13,6 @@
 #include "host/system_dll_win.h"
 
 namespace {
-// Windows 7 without KB2533623 lacks SetDefaultDllDirectories: there the
-// delay-load hook loads each DLL by its full System32 path instead. Set once,
-// before any other thread exists.
-bool loadByFullPath = false;
-
 constexpr wchar_t kUnloadableDll[] = L"시스템 DLL %s 의 %s 를 쓸 수 없다. 실패로 끝낸다";
 constexpr UINT kUnloadableDllExitCode = 1;
 constexpr size_t kDllNameChars = 64;
@@ -33,8 +28,11 @@ std::wstring widened(const char* text) {
 // instead of in a load by name.
 HMODULE moduleWithoutExports() { return GetModuleHandleW(nullptr); }
 
+// Every delay-loaded DLL comes through loadSystemDll, which keeps it to System32
+// whether or not the system has SetDefaultDllDirectories (Windows 7 without
+// KB2533623 does not: there it loads by full System32 path).
 FARPROC WINAPI loadFromSystem32(unsigned notification, PDelayLoadInfo info) {
-  if (notification != dliNotePreLoadLibrary || !loadByFullPath) return nullptr;  // the helper loads by name
+  if (notification != dliNotePreLoadLibrary) return nullptr;
   // Common Controls 6 lives in WinSxS, not System32; the manifest's activation
   // context resolves it by name before any folder is searched.
   if (lstrcmpiA(info->szDll, "comctl32.dll") == 0) return nullptr;
@@ -74,5 +72,4 @@ void restrictDllSearchToSystem32() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
   if (setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   SetDllDirectoryW(L"");  // at least drops the current directory from the search
-  loadByFullPath = true;
 }
