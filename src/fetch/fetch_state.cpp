@@ -48,17 +48,17 @@ void KeptPartials::release() {
   std::vector<PartialDownload>().swap(kept_);
 }
 
-bool ProxyRoutes::lookedUp(const std::wstring& host, std::wstring& route) const {
+bool ProxyRoutes::lookedUp(const std::wstring& host, std::vector<std::wstring>& routes) const {
   std::lock_guard lock(guard_);
   const auto found = lookedUp_.find(host);
   if (found == lookedUp_.end()) return false;
-  route = found->second;
+  routes = found->second;
   return true;
 }
 
-void ProxyRoutes::rememberLookup(const std::wstring& host, const std::wstring& route) {
+void ProxyRoutes::rememberLookup(const std::wstring& host, const std::vector<std::wstring>& routes) {
   std::lock_guard lock(guard_);
-  lookedUp_[host] = route;
+  lookedUp_[host] = routes;
 }
 
 std::wstring ProxyRoutes::working(const std::wstring& host) const {

@@ -24,15 +24,32 @@ TEST(ResumeRules, OnlyTheExactRestContinues) {
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-100/101", 60, 100));
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/100 ", 60, 100));
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/99999999999999999999999", 60, 100));
+  // The range fits the kept start and its own total, but the file is no longer the first answer's length.
+  EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/100", 60, 120));
+}
+
+TEST(ResumeRules, AnAnswerThatDoesNotContinueDropsTheKeptBytes) {
+  const PartialDownload kept = partialOf(L"u", 60, 100);
+  const ResponseValidators same{L"\"v1\"", L"", L""};
+  EXPECT_EQ(judgeContinuation(206, L"bytes 60-99/100", same, kept), ContinuationAnswer::Continues);
+  EXPECT_EQ(judgeContinuation(200, L"", same, kept), ContinuationAnswer::WholeFile);
+  // The file shrank, or the server ignores If-Range: ask for the whole file again.
+  EXPECT_EQ(judgeContinuation(416, L"bytes */40", same, kept), ContinuationAnswer::AskAgain);
+  EXPECT_EQ(judgeContinuation(206, L"bytes 60-99/100", {L"\"v2\"", L"", L""}, kept), ContinuationAnswer::AskAgain);
+  EXPECT_EQ(judgeContinuation(206, L"bytes 0-99/100", same, kept), ContinuationAnswer::AskAgain);
+  EXPECT_EQ(judgeContinuation(404, L"", same, kept), ContinuationAnswer::Refused);
 }
 
 TEST(ResumeRules, OnlyStrongValidatorsAreSentWithIfRange) {
-  const wchar_t* date = L"Sun, 06 Nov 1994 08:49:38 GMT";
+  const wchar_t* date = L"Sun, 06 Nov 1994 08:50:37 GMT";
   EXPECT_EQ(resumeValidator({L"\"v1\"", L"", L""}), L"\"v1\"");
   EXPECT_EQ(resumeValidator({L"W/\"v1\"", L"", date}), L"");
-  // Last-Modified is strong only a full second before the answer's Date, in any of the three forms.
+  for (const wchar_t* notQuoted : {L"v1", L"\"v1", L"v1\"", L"\"", L"\"a\"b\""}) {
+    EXPECT_EQ(resumeValidator({notQuoted, L"", L""}), L"") << notQuoted;
+  }
+  // Last-Modified is strong only a full minute before the answer's Date, in any of the three forms.
   EXPECT_EQ(resumeValidator({L"W/\"v1\"", L"Sun, 06 Nov 1994 08:49:37 GMT", date}), L"Sun, 06 Nov 1994 08:49:37 GMT");
-  EXPECT_EQ(resumeValidator({L"", L"Sunday, 06-Nov-94 08:49:37 GMT", date}), L"Sunday, 06-Nov-94 08:49:37 GMT");
+  EXPECT_EQ(resumeValidator({L"v1", L"Sunday, 06-Nov-94 08:49:37 GMT", date}), L"Sunday, 06-Nov-94 08:49:37 GMT");
   EXPECT_EQ(resumeValidator({L"", L"Sun Nov  6 08:49:37 1994", date}), L"Sun Nov  6 08:49:37 1994");
   EXPECT_EQ(resumeValidator({L"", L"Sun, 06 Nov 1994 08:49:38 GMT", date}), L"");
   EXPECT_EQ(resumeValidator({L"", L"Sun, 06 Nov 1994 08:49:37 GMT", L""}), L"");
@@ -48,11 +65,14 @@ TEST(ResumeRules, OnlyStrongValidatorsAreSentWithIfRange) {
   }
 }
 
-TEST(ResumeRules, A206OfAnotherEtagIsAnotherFile) {
-  EXPECT_TRUE(sameEntityAsKept(L"\"v1\"", L"\"v1\""));
-  EXPECT_FALSE(sameEntityAsKept(L"\"v1\"", L"\"v2\""));
-  EXPECT_FALSE(sameEntityAsKept(L"\"v1\"", L""));
-  EXPECT_TRUE(sameEntityAsKept(L"Sun, 06 Nov 1994 08:49:37 GMT", L"\"any\""));
+TEST(ResumeRules, A206OfAnotherValidatorIsAnotherFile) {
+  const wchar_t* modified = L"Sun, 06 Nov 1994 08:49:37 GMT";
+  EXPECT_TRUE(sameEntityAsKept(L"\"v1\"", {L"\"v1\"", L"", L""}));
+  EXPECT_FALSE(sameEntityAsKept(L"\"v1\"", {L"\"v2\"", modified, L""}));
+  EXPECT_FALSE(sameEntityAsKept(L"\"v1\"", {L"", L"", L""}));
+  EXPECT_TRUE(sameEntityAsKept(modified, {L"\"any\"", modified, L""}));
+  EXPECT_FALSE(sameEntityAsKept(modified, {L"\"any\"", L"Sun, 06 Nov 1994 08:49:38 GMT", L""}));
+  EXPECT_FALSE(sameEntityAsKept(modified, {L"\"any\"", L"", L""}));
 }
 
 TEST(ResumeRules, OnePartialPerSourceTakenOnlyForItsUrl) {
