@@ -76,11 +76,6 @@ void ProxyRoutes::rememberWorking(const std::wstring& host, const std::wstring& 
   }
 }
 
-bool DecidedOnce::get(bool (*decide)()) {
-  std::call_once(once_, [&] { value_ = decide(); });
-  return value_;
-}
-
 bool SeenNames::firstTime(const std::wstring& name) {
   std::lock_guard lock(guard_);
   return seen_.insert(name).second;

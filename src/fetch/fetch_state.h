@@ -63,14 +63,18 @@ class ProxyRoutes {
   std::map<std::wstring, std::wstring> working_;
 };
 
-// A yes/no decided by its first reader and kept.
+// A value decided by its first reader and kept.
+template <typename Value>
 class DecidedOnce {
  public:
-  bool get(bool (*decide)());
+  Value get(Value (*decide)()) {
+    std::call_once(once_, [&] { value_ = decide(); });
+    return value_;
+  }
 
  private:
   std::once_flag once_;
-  bool value_ = false;
+  Value value_{};
 };
 
 // Names seen before, so that something is logged once per name.
@@ -102,7 +106,11 @@ struct FetchState {
   // Whether chains are checked against the pinned roots first (systems
   // before Windows 8 without ISRG Root X1); decided by the first caller of
   // pinnedRootsFirst.
-  DecidedOnce pinnedRootsFirst;
+  DecidedOnce<bool> pinnedRootsFirst;
+  // The pinned roots in an in-memory certificate store (an HCERTSTORE), made
+  // by the first pinned check and left to process exit; null when it could
+  // not be opened, and chains are then built without them.
+  DecidedOnce<void*> pinnedRootStore;
   // Hosts whose pinned acceptance was logged, written by the pinned check.
   SeenNames pinnedHostsLogged;
 };
