@@ -7,9 +7,3 @@
 // delay-loaded DLL is touched.
 void restrictDllSearchToSystem32();
 
-// What the delay-load failure hook hands out for `function` of `dll` (as the
-// delay-load helper names them, "winhttp.dll"): a stand-in that takes the
-// function's argument bytes off the stack and fails in that DLL's terms
-// (GDI+ GenericError, DWM E_FAIL, else 0: FALSE or a null handle), with
-// ERROR_MOD_NOT_FOUND as the last error. Null for an unknown function.
-FARPROC delayLoadStandIn(const char* dll, const char* function);

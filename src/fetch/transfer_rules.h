@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "fetch/fetch.h"
+
+// Called with 0..100 after each received piece of the installer, only when
+// the server declared the length.
+using ProgressCallback = void (*)(int32_t percent, void* context);
 
 inline constexpr uint32_t kVersionFileLimit = 64;
 inline constexpr wchar_t kUserAgent[] = L"Norvane";  // every WinHTTP session of the program
