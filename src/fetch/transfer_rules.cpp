@@ -173,6 +173,7 @@ bool readAsctimeDate(const wchar_t* p, CivilTime& time) {
 }  // namespace
 
 bool parseHttpDate(const std::wstring& text, int64_t& seconds) {
+  if (text.find(L'\0') != std::wstring::npos) return false;  // the parsers stop at the first NUL
   CivilTime time;
   if (!readImfFixdate(text.c_str(), time) && !readRfc850Date(text.c_str(), time) &&
       !readAsctimeDate(text.c_str(), time)) {
@@ -187,8 +188,13 @@ bool parseHttpDate(const std::wstring& text, int64_t& seconds) {
 }
 
 bool isStrongEtag(const std::wstring& etag) {
-  return etag.size() >= 2 && etag.front() == L'"' && etag.back() == L'"' &&
-         etag.find(L'"', 1) == etag.size() - 1;
+  if (etag.size() < 2 || etag.front() != L'"' || etag.back() != L'"') return false;
+  // etagc: '!', '#'..'~' and anything beyond ASCII; no quote, blank or control inside.
+  for (size_t i = 1; i + 1 < etag.size(); ++i) {
+    const wchar_t c = etag[i];
+    if (!(c == L'!' || (c >= L'#' && c <= L'~') || c >= 0x80)) return false;
+  }
+  return true;
 }
 
 std::wstring resumeValidator(const ResponseValidators& validators) {
@@ -213,7 +219,10 @@ std::wstring resumeHeaders(const PartialDownload& partial) {
 bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_t stored, uint64_t total) {
   constexpr uint32_t kPartialContent = 206;
   constexpr wchar_t kUnit[] = L"bytes ";
-  if (status != kPartialContent || contentRange.compare(0, std::wcslen(kUnit), kUnit) != 0) return false;
+  if (status != kPartialContent || contentRange.compare(0, std::wcslen(kUnit), kUnit) != 0 ||
+      contentRange.find(L'\0') != std::wstring::npos) {
+    return false;
+  }
   const wchar_t* p = contentRange.c_str() + std::wcslen(kUnit);
   uint64_t first = 0, last = 0, whole = 0;
   if (!readNumber(p, first) || !expect(p, L'-') || !readNumber(p, last) || !expect(p, L'/') ||

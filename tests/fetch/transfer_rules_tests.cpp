@@ -346,8 +346,9 @@ TEST(ResumeRules, OnlyTheExactRestContinues) {
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-100/101", 60, 100));
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/100 ", 60, 100));
   EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/99999999999999999999999", 60, 100));
-  // The range fits the kept start and its own total, but the file is no longer the first answer's length.
-  EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/100", 60, 120));
+  // The rest of the kept start up to the first answer's end, but of a file that is longer now.
+  EXPECT_FALSE(continuesPartial(206, L"bytes 60-99/120", 60, 100));
+  EXPECT_FALSE(continuesPartial(206, std::wstring(L"bytes 60-99/100\0x", 17), 60, 100));
 }
 
 TEST(ResumeRules, AnAnswerThatDoesNotContinueDropsTheKeptBytes) {
@@ -366,7 +367,7 @@ TEST(ResumeRules, OnlyStrongValidatorsAreSentWithIfRange) {
   const wchar_t* date = L"Sun, 06 Nov 1994 08:50:37 GMT";
   EXPECT_EQ(resumeValidator({L"\"v1\"", L"", L""}), L"\"v1\"");
   EXPECT_EQ(resumeValidator({L"W/\"v1\"", L"", date}), L"");
-  for (const wchar_t* notQuoted : {L"v1", L"\"v1", L"v1\"", L"\"", L"\"a\"b\""}) {
+  for (const wchar_t* notQuoted : {L"v1", L"\"v1", L"v1\"", L"\"", L"\"a\"b\"", L"\"a b\""}) {
     EXPECT_EQ(resumeValidator({notQuoted, L"", L""}), L"") << notQuoted;
   }
   // Last-Modified is strong only a full minute before the answer's Date, in any of the three forms.
