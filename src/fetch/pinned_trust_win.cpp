@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "fetch/cert_handles.h"
+#include "fetch/cert_handles_win.h"
 #include "fetch/fetch_state.h"
 #include "fetch/pinned_roots.h"
-#include "fetch/pinned_trust.h"
+#include "fetch/pinned_trust_win.h"
 #include "host/log.h"
 
 namespace {

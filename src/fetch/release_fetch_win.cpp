@@ -10,7 +10,7 @@
 #include "crypto/signature_check.h"
 #include "fetch/release_fetch_win.h"
 #include "fetch/fetch_state.h"
-#include "fetch/pinned_trust.h"
+#include "fetch/pinned_trust_win.h"
 #include "fetch/release_sources.h"
 #include "fetch/release_urls.h"
 #include "fetch/staging_names.h"

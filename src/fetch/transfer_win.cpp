@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "fetch/fetch_state.h"
-#include "fetch/pinned_trust.h"
+#include "fetch/pinned_trust_win.h"
 #include "fetch/release_urls.h"
 #include "fetch/temp_files_win.h"
 #include "fetch/transfer.h"
 #include "fetch/user_proxy.h"
-#include "fetch/winhttp_handles.h"
+#include "fetch/winhttp_handles_win.h"
 #include "host/log.h"
 
 namespace {

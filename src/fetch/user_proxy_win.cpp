@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "fetch/fetch_state.h"
-#include "fetch/winhttp_handles.h"
+#include "fetch/winhttp_handles_win.h"
 #include "host/log.h"
 #include "host/win32_handles.h"
 

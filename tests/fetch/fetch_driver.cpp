@@ -110,8 +110,7 @@ int runInstaller(const std::vector<std::string>& args) {
   say("progress " + percents);
   say("cancelled-after " + std::string(isFetchCancelled() ? "hooked" : "unhooked"));
   if (!ok) {
-    say(staged.empty() && staged.filePath().empty() && staged.directory().empty() ? "installer-failed empty"
-                                                                                  : "installer-failed dirty");
+    say(staged.empty() ? "installer-failed empty" : "installer-failed dirty");
     return 1;
   }
   say("staged " + narrow(staged.filePath()));
