@@ -1,7 +1,7 @@
 // Text from release servers and the registry: version.txt, redirect and source
-// URLs, HTTP dates, proxy settings, service command lines and registry string
-// values. Each parser must
-// accept or refuse any bytes without reading outside them.
+// URLs, service command lines and registry string values. Each parser must
+// accept or refuse any bytes without reading outside them. (HTTP headers and
+// proxy settings: fuzz_network_text.)
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,7 +9,6 @@
 #include "app/link_scheme.h"
 #include "fetch/release_urls.h"
 #include "fetch/release_version.h"
-#include "fetch/transfer_rules.h"
 #include "host/host_handoff.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -22,11 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring wide;
   for (size_t i = 0; i + 1 < size; i += 2) wide.push_back(wchar_t(data[i] | data[i + 1] << 8));
   hostOfUrl(wide);
-  int64_t seconds = 0;
-  parseHttpDate(wide, seconds);
-  const std::wstring proxy = proxyHostPort(httpsProxyOf(wide));
-  if (proxy.find(L'@') != std::wstring::npos) __builtin_trap();  // credentials never survive
-  isBypassed(L"releases.example.test:443", wide);
   const std::wstring executable = executableFromServiceCommandLine(wide);
   if (executable.size() > wide.size()) __builtin_trap();
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fetch/fetch.h"
+#include "fetch/release_fetch_win.h"
 
 enum FetchPhase : int32_t { Starting = 0, Fetching = 1, Finished = 2 };
 

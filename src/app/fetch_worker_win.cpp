@@ -7,7 +7,7 @@
 void FetchSharedState::reset() {
   cancel.exchange(false);
   progress.exchange(kNoProgressYet);
-  staged = StagedInstaller{};
+  staged.discard();
   phase.exchange(Starting);
   succeeded = false;
 }

@@ -51,7 +51,7 @@ bool handOffToInstalledCopy(const LaunchOptions& options, int& exitCode) {
 // the installer has ended. Its handle kept the file pinned from verification
 // until then.
 int runStagedInstaller(StagedInstaller staged, const LaunchOptions& options) {
-  const std::wstring installer = finalPathOfHandle(staged.fileHandle());
+  const std::wstring installer = staged.startablePath();
   closeSetupWindow();
   uint32_t code = kFailureExitCode;
   const bool ran = !installer.empty() && runProgramAndWait(installer, options.forwardedArguments, code);

@@ -48,17 +48,17 @@ void KeptPartials::release() {
   std::vector<PartialDownload>().swap(kept_);
 }
 
-bool ProxyRoutes::lookedUp(const std::wstring& host, std::wstring& route) const {
+bool ProxyRoutes::lookedUp(const std::wstring& host, std::vector<std::wstring>& routes) const {
   std::lock_guard lock(guard_);
   const auto found = lookedUp_.find(host);
   if (found == lookedUp_.end()) return false;
-  route = found->second;
+  routes = found->second;
   return true;
 }
 
-void ProxyRoutes::rememberLookup(const std::wstring& host, const std::wstring& route) {
+void ProxyRoutes::rememberLookup(const std::wstring& host, const std::vector<std::wstring>& routes) {
   std::lock_guard lock(guard_);
-  lookedUp_[host] = route;
+  lookedUp_[host] = routes;
 }
 
 std::wstring ProxyRoutes::working(const std::wstring& host) const {
@@ -74,11 +74,6 @@ void ProxyRoutes::rememberWorking(const std::wstring& host, const std::wstring& 
   } else {
     working_[host] = proxy;
   }
-}
-
-bool DecidedOnce::get(bool (*decide)()) {
-  std::call_once(once_, [&] { value_ = decide(); });
-  return value_;
 }
 
 bool SeenNames::firstTime(const std::wstring& name) {

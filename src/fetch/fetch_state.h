@@ -44,14 +44,14 @@ class KeptPartials {
   std::vector<PartialDownload> kept_;
 };
 
-// Per host name of a release URL: the route that the user's settings gave,
+// Per host name of a release URL: the routes that the user's settings gave,
 // looked up at most once per run, and the proxy that carried a transfer.
 // Routes are "host:port" of a proxy, empty for the direct route.
 class ProxyRoutes {
  public:
-  // True with `route` filled when this host was looked up before.
-  bool lookedUp(const std::wstring& host, std::wstring& route) const;
-  void rememberLookup(const std::wstring& host, const std::wstring& route);
+  // True with `routes` filled when this host was looked up before.
+  bool lookedUp(const std::wstring& host, std::vector<std::wstring>& routes) const;
+  void rememberLookup(const std::wstring& host, const std::vector<std::wstring>& routes);
   // The proxy that last carried a transfer to this host; empty when none did.
   std::wstring working(const std::wstring& host) const;
   // An empty proxy forgets the host's working proxy.
@@ -59,18 +59,22 @@ class ProxyRoutes {
 
  private:
   mutable std::mutex guard_;
-  std::map<std::wstring, std::wstring> lookedUp_;
+  std::map<std::wstring, std::vector<std::wstring>> lookedUp_;
   std::map<std::wstring, std::wstring> working_;
 };
 
-// A yes/no decided by its first reader and kept.
+// A value decided by its first reader and kept.
+template <typename Value>
 class DecidedOnce {
  public:
-  bool get(bool (*decide)());
+  Value get(Value (*decide)()) {
+    std::call_once(once_, [&] { value_ = decide(); });
+    return value_;
+  }
 
  private:
   std::once_flag once_;
-  bool value_ = false;
+  Value value_{};
 };
 
 // Names seen before, so that something is logged once per name.
@@ -94,15 +98,19 @@ struct FetchState {
   // its older bytes unused); taken by the next download of the same URL;
   // released once the installer is staged.
   KeptPartials keptPartials;
-  // Per host: the user's proxy route, written by the first look-up for it
+  // Per host: the user's proxy routes, written by the first look-up for it
   // (also when it ran out of time); and the proxy that carried a transfer,
-  // written after its success and tried first by every later transfer to
-  // that host, forgotten when the direct route then works again.
+  // written once it answered and tried first by every later transfer to
+  // that host, forgotten when the direct route then answers again.
   ProxyRoutes proxyRoutes;
   // Whether chains are checked against the pinned roots first (systems
   // before Windows 8 without ISRG Root X1); decided by the first caller of
   // pinnedRootsFirst.
-  DecidedOnce pinnedRootsFirst;
+  DecidedOnce<bool> pinnedRootsFirst;
+  // The pinned roots in an in-memory certificate store (an HCERTSTORE), made
+  // by the first pinned check and left to process exit; null when it could
+  // not be opened, and chains are then built without them.
+  DecidedOnce<void*> pinnedRootStore;
   // Hosts whose pinned acceptance was logged, written by the pinned check.
   SeenNames pinnedHostsLogged;
 };

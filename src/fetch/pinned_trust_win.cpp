@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "fetch/cert_handles.h"
+#include "fetch/cert_handles_win.h"
 #include "fetch/fetch_state.h"
 #include "fetch/pinned_roots.h"
-#include "fetch/pinned_trust.h"
+#include "fetch/pinned_trust_win.h"
 #include "host/log.h"
 
 namespace {
@@ -20,10 +20,9 @@ char kServerAuthUsage[] = szOID_PKIX_KP_SERVER_AUTH;
 constexpr wchar_t kNoIsrgRootX1[] = L"이 PC 는 ISRG Root X1 을 모른다. 고정 루트로 확인한다";
 constexpr wchar_t kPinnedAccepted[] = L"고정 루트로 받아들였다: %s (%s)";
 
-// The pinned roots in memory, made once and kept until the process ends.
-// Null when the store cannot be opened: chains are then built without them.
+// The pinned roots in memory (FetchState::pinnedRootStore).
 HCERTSTORE pinnedRootStore() {
-  static const HCERTSTORE store = [] {
+  return fetchState().pinnedRootStore.get([]() -> void* {
     HCERTSTORE made = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
     if (made == nullptr) return made;
     for (const PinnedRoot& root : pinnedRootRows()) {
@@ -32,8 +31,7 @@ HCERTSTORE pinnedRootStore() {
                                        nullptr);
     }
     return made;
-  }();
-  return store;
+  });
 }
 
 const char* matchedRootName(PCCERT_CHAIN_CONTEXT chain) {

@@ -8,9 +8,9 @@
 #include "crypto/builtin_keys.h"
 #include "crypto/signature.h"
 #include "crypto/signature_check.h"
-#include "fetch/fetch.h"
+#include "fetch/release_fetch_win.h"
 #include "fetch/fetch_state.h"
-#include "fetch/pinned_trust.h"
+#include "fetch/pinned_trust_win.h"
 #include "fetch/release_sources.h"
 #include "fetch/release_urls.h"
 #include "fetch/staging_names.h"
@@ -86,11 +86,6 @@ ScopedFile openPlain(const std::wstring& path, DWORD access, DWORD sharing, bool
   return handle;
 }
 
-void deleteWhenClosed(HANDLE handle) {
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
-}
-
 // Held without delete sharing and with delete access of our own, a folder can
 // be neither renamed nor swapped for a link, and no other run can remove it,
 // until the handle is closed.
@@ -147,9 +142,10 @@ ReleaseVersion fileVersionOf(const std::wstring& path) {
 }
 
 // The received bytes in a fresh staging folder, written and closed, then
-// opened again for reading with read sharing only. Empty on failure, with
-// nothing left behind.
-StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std::wstring& localName) {
+// opened again for reading with read sharing only into `pinned`. Empty on
+// failure, with nothing left behind.
+StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std::wstring& localName,
+                                ScopedFile& pinned) {
   std::wstring directory;
   ScopedFile held = createStagingDirectory(directory);
   if (!held) return {};
@@ -160,14 +156,13 @@ StagedInstaller writeStagedCopy(const std::vector<uint8_t>& received, const std:
     return {};
   }
   // From here on the owner removes the file and the folder on every way out.
-  StagedInstaller staged(path, directory, held.release());
+  StagedInstaller staged(path, directory, std::move(held));
   const bool written = writeWholeFile(file.get(), received);
   file.reset();
   if (!written) return {};
-  file.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr));
-  if (!file) return {};
-  staged.pin(file.release());
+  pinned.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!pinned) return {};
   return staged;
 }
 
@@ -185,7 +180,8 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
   if (!fetchInstallerFromSources(sources, wanted, downloadWithTrustFallback, received)) return {};
   if (isFetchCancelled()) return {};
 
-  StagedInstaller staged = writeStagedCopy(received.installer, localName);
+  ScopedFile pinned;
+  StagedInstaller staged = writeStagedCopy(received.installer, localName, pinned);
   // Swapped out, not assigned "{}" (which keeps the block): the image check
   // below reads the file into memory again.
   std::vector<uint8_t>().swap(received.installer);
@@ -193,7 +189,9 @@ StagedInstaller stageVerifiedInstaller(const InstallerFiles& wanted, const std::
   // Bodies kept from broken-off downloads are of no more use, and would
   // otherwise stay in temporary files while the installer runs.
   fetchState().keptPartials.release();
-  const ReadBack checked = readBackAndCheck(staged.fileHandle(), received.signature.data(), publicKey);
+  const ReadBack checked = readBackAndCheck(pinned.get(), received.signature.data(), publicKey);
+  // The record holds the read handle from now on, so it closes before the file is removed.
+  staged.pin(std::move(pinned));
   if (checked != ReadBack::Accepted) {
     if (checked == ReadBack::Refused) writeLog(kBadSignature);
     return {};
@@ -334,60 +332,4 @@ void removeStaleStagingFolders() {
       removeStagingFolder(temp + found.cFileName);
     }
   } while (FindNextFileW(search.get(), &found));
-}
-
-StagedInstaller::StagedInstaller(std::wstring filePath, std::wstring directory, void* heldDirectory)
-    : filePath_(std::move(filePath)), directory_(std::move(directory)), heldDirectory_(heldDirectory) {}
-
-void StagedInstaller::pin(void* fileHandle) {
-  if (fileHandle_ != nullptr && fileHandle_ != INVALID_HANDLE_VALUE) CloseHandle(fileHandle_);
-  fileHandle_ = fileHandle;
-}
-
-StagedInstaller::~StagedInstaller() { discardStagedInstaller(this); }
-
-StagedInstaller::StagedInstaller(StagedInstaller&& other) noexcept
-    : filePath_(std::move(other.filePath_)),
-      directory_(std::move(other.directory_)),
-      fileHandle_(other.fileHandle_),
-      heldDirectory_(other.heldDirectory_) {
-  other.filePath_.clear();
-  other.directory_.clear();
-  other.fileHandle_ = nullptr;
-  other.heldDirectory_ = nullptr;
-}
-
-StagedInstaller& StagedInstaller::operator=(StagedInstaller&& other) noexcept {
-  if (this != &other) {
-    discardStagedInstaller(this);
-    std::swap(filePath_, other.filePath_);
-    std::swap(directory_, other.directory_);
-    std::swap(fileHandle_, other.fileHandle_);
-    std::swap(heldDirectory_, other.heldDirectory_);
-  }
-  return *this;
-}
-
-void discardStagedInstaller(StagedInstaller* staged) {
-  if (staged == nullptr) return;
-  if (staged->fileHandle_ != nullptr && staged->fileHandle_ != INVALID_HANDLE_VALUE) {
-    CloseHandle(staged->fileHandle_);
-    staged->fileHandle_ = nullptr;
-  }
-  if (!staged->filePath_.empty()) {
-    DeleteFileW(staged->filePath_.c_str());
-    staged->filePath_.clear();
-  }
-  // The folder goes through the handle that held it since its creation.
-  if (staged->heldDirectory_ != nullptr && staged->heldDirectory_ != INVALID_HANDLE_VALUE) {
-    deleteWhenClosed(staged->heldDirectory_);
-    CloseHandle(staged->heldDirectory_);
-    staged->heldDirectory_ = nullptr;
-  }
-  staged->directory_.clear();
-}
-
-std::wstring finalPathOfHandle(void* fileHandle) {
-  if (fileHandle == nullptr || fileHandle == INVALID_HANDLE_VALUE) return {};
-  return localPathFromFinalPath(finalPathOf(fileHandle));
 }

@@ -63,3 +63,8 @@ bool unparkBytes(const PartialDownload& partial, std::vector<uint8_t>& bytes) {
   }
   return true;
 }
+
+void deleteWhenClosed(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}

@@ -26,3 +26,7 @@ std::shared_ptr<void> parkBytes(const std::vector<uint8_t>& bytes);
 // The partial's parked bytes into `bytes`, with room for the whole file so the
 // rest is appended without moving them; false (and `bytes` empty) on failure.
 bool unparkBytes(const PartialDownload& partial, std::vector<uint8_t>& bytes);
+
+// Marks an open file or folder (opened with DELETE access) to be deleted when
+// its last handle closes; a folder that is not empty by then stays.
+void deleteWhenClosed(HANDLE handle);

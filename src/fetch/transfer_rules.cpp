@@ -1,9 +1,11 @@
 #include "fetch/transfer_rules.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include <vector>
 
+#include "fetch/fetch_state.h"
 #include "host/log.h"
 
 // --- The body -------------------------------------------------------------
@@ -171,6 +173,7 @@ bool readAsctimeDate(const wchar_t* p, CivilTime& time) {
 }  // namespace
 
 bool parseHttpDate(const std::wstring& text, int64_t& seconds) {
+  if (text.find(L'\0') != std::wstring::npos) return false;  // the parsers stop at the first NUL
   CivilTime time;
   if (!readImfFixdate(text.c_str(), time) && !readRfc850Date(text.c_str(), time) &&
       !readAsctimeDate(text.c_str(), time)) {
@@ -184,21 +187,29 @@ bool parseHttpDate(const std::wstring& text, int64_t& seconds) {
   return true;
 }
 
+bool isStrongEtag(const std::wstring& etag) {
+  if (etag.size() < 2 || etag.front() != L'"' || etag.back() != L'"') return false;
+  // etagc: '!', '#'..'~' and anything beyond ASCII; no quote, blank or control inside.
+  for (size_t i = 1; i + 1 < etag.size(); ++i) {
+    const wchar_t c = etag[i];
+    if (!(c == L'!' || (c >= L'#' && c <= L'~') || c >= 0x80)) return false;
+  }
+  return true;
+}
+
 std::wstring resumeValidator(const ResponseValidators& validators) {
-  constexpr int64_t kStrongMarginSeconds = 1;
-  const std::wstring& etag = validators.etag;
-  if (!etag.empty() && etag.compare(0, 2, L"W/") != 0) return etag;
+  if (isStrongEtag(validators.etag)) return validators.etag;
   int64_t modified = 0, answered = 0;
   if (parseHttpDate(validators.lastModified, modified) && parseHttpDate(validators.date, answered) &&
-      answered - modified >= kStrongMarginSeconds) {
+      answered - modified >= kStrongDateMarginSeconds) {
     return validators.lastModified;
   }
   return {};
 }
 
-bool sameEntityAsKept(const std::wstring& keptValidator, const std::wstring& answerEtag) {
-  const bool keptEtag = !keptValidator.empty() && keptValidator.back() == L'"';
-  return !keptEtag || answerEtag == keptValidator;
+bool sameEntityAsKept(const std::wstring& keptValidator, const ResponseValidators& answer) {
+  if (keptValidator.empty()) return false;
+  return keptValidator == (isStrongEtag(keptValidator) ? answer.etag : answer.lastModified);
 }
 
 std::wstring resumeHeaders(const PartialDownload& partial) {
@@ -208,7 +219,10 @@ std::wstring resumeHeaders(const PartialDownload& partial) {
 bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_t stored, uint64_t total) {
   constexpr uint32_t kPartialContent = 206;
   constexpr wchar_t kUnit[] = L"bytes ";
-  if (status != kPartialContent || contentRange.compare(0, std::wcslen(kUnit), kUnit) != 0) return false;
+  if (status != kPartialContent || contentRange.compare(0, std::wcslen(kUnit), kUnit) != 0 ||
+      contentRange.find(L'\0') != std::wstring::npos) {
+    return false;
+  }
   const wchar_t* p = contentRange.c_str() + std::wcslen(kUnit);
   uint64_t first = 0, last = 0, whole = 0;
   if (!readNumber(p, first) || !expect(p, L'-') || !readNumber(p, last) || !expect(p, L'/') ||
@@ -216,6 +230,17 @@ bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_
     return false;
   }
   return whole == total && first == stored && last + 1 == total;
+}
+
+ContinuationAnswer judgeContinuation(uint32_t status, const std::wstring& contentRange,
+                                     const ResponseValidators& answer, const PartialDownload& kept) {
+  constexpr uint32_t kOk = 200, kPartialContent = 206, kRangeNotSatisfiable = 416;
+  if (status == kOk) return ContinuationAnswer::WholeFile;
+  if (status == kRangeNotSatisfiable) return ContinuationAnswer::AskAgain;
+  if (status != kPartialContent) return ContinuationAnswer::Refused;
+  return continuesPartial(status, contentRange, kept.stored, kept.total) && sameEntityAsKept(kept.validator, answer)
+             ? ContinuationAnswer::Continues
+             : ContinuationAnswer::AskAgain;
 }
 
 // --- Trust ----------------------------------------------------------------
@@ -416,19 +441,97 @@ std::wstring hostNameOfUrl(const std::wstring& url) {
   return lowered(withoutPort(rest.substr(0, rest.find(L'/'))));
 }
 
-std::wstring userProxyRoute(const std::wstring& host, const UserProxyFacts& facts) {
+std::vector<std::wstring> scriptRoutes(const std::wstring& proxyList) {
+  std::vector<std::wstring> routes;
+  for (const std::wstring& raw : splitOn(proxyList, L";")) {
+    if (routes.size() == kMaxScriptRoutes) break;
+    const std::wstring word = lowered(raw);
+    if (word == L"proxy") continue;  // "PROXY host:port": the entry is the next word
+    if (word == L"direct") {
+      routes.emplace_back();
+      continue;
+    }
+    const size_t equals = raw.find(L'=');
+    if (equals != std::wstring::npos && lowered(raw.substr(0, equals)) != L"https") continue;
+    const std::wstring route = proxyHostPort(equals == std::wstring::npos ? raw : raw.substr(equals + 1));
+    if (!route.empty()) routes.push_back(route);
+  }
+  return routes;
+}
+
+std::vector<std::wstring> userProxyRoutes(const std::wstring& host, const UserProxyFacts& facts) {
   switch (facts.script) {
     case ScriptAnswer::Direct:
-      return {};
+      return {std::wstring()};
     case ScriptAnswer::Proxy:
-      return proxyHostPort(httpsProxyOf(facts.scriptProxyList));
+      return scriptRoutes(facts.scriptProxyList);
     case ScriptAnswer::None:
       break;
   }
   if (facts.fixedList.empty() || isBypassed(host, facts.bypassList)) return {};
-  return proxyHostPort(httpsProxyOf(facts.fixedList));
+  const std::wstring fixed = proxyHostPort(httpsProxyOf(facts.fixedList));
+  if (fixed.empty()) return {};
+  return {fixed};
 }
 
 bool failedBeforeAnyResponse(const TransferResult& result) {
   return !result.done && !result.answered && couldProxyExplain(result.exchangeError);
+}
+
+bool worthAnotherRoute(const TransferResult& result) {
+  return failedBeforeAnyResponse(result) || (!result.done && result.proxyLogonRefused);
+}
+
+namespace {
+constexpr wchar_t kThroughUserProxy[] = L"사용자 프록시로 다시 묻는다: %s";
+constexpr wchar_t kDirectAgain[] = L"프록시 %s 가 답하지 않아 바로 연결해 본다";
+}  // namespace
+
+TransferResult transferAlongRoutes(TransferRequest request, ProxyRoutes& routes, const RouteLookup& lookUp,
+                                   const RouteTransfer& transfer) {
+  const std::wstring host = hostNameOfUrl(request.download.url);
+  request.proxy = routes.working(host);
+  TransferResult result = transfer(request);
+  if (!worthAnotherRoute(result) || isFetchCancelled()) return result;
+  std::vector<std::wstring> tried{request.proxy};
+  const std::vector<std::wstring> next =
+      request.proxy.empty() ? lookUp(request.download.url) : std::vector<std::wstring>{std::wstring()};
+  bool secureFailureSeen = result.secureFailureSeen;
+  for (const std::wstring& route : next) {
+    if (std::find(tried.begin(), tried.end(), route) != tried.end()) continue;
+    if (isFetchCancelled()) break;
+    if (route.empty()) {
+      writeLog(kDirectAgain, request.proxy.c_str());
+    } else {
+      writeLog(kThroughUserProxy, route.c_str());
+    }
+    request.proxy = route;
+    tried.push_back(route);
+    result = transfer(request);
+    secureFailureSeen = secureFailureSeen || result.secureFailureSeen;
+    if (result.answered && !result.proxyLogonRefused) routes.rememberWorking(host, route);
+    if (!worthAnotherRoute(result)) break;
+  }
+  result.secureFailureSeen = secureFailureSeen;
+  return result;
+}
+
+// --- Logging on to a proxy -------------------------------------------------
+
+uint32_t proxyLogonScheme(uint32_t supportedSchemes) {
+  if (supportedSchemes & kAuthNegotiate) return kAuthNegotiate;
+  if (supportedSchemes & kAuthNtlm) return kAuthNtlm;
+  return 0;
+}
+
+const wchar_t* authSchemeName(uint32_t supportedSchemes) {
+  static constexpr struct {
+    uint32_t scheme;
+    const wchar_t* name;
+  } kNames[] = {{kAuthNegotiate, L"Negotiate"}, {kAuthNtlm, L"NTLM"}, {kAuthDigest, L"Digest"},
+                {kAuthBasic, L"Basic"}, {kAuthPassport, L"Passport"}};
+  for (const auto& entry : kNames) {
+    if (supportedSchemes & entry.scheme) return entry.name;
+  }
+  return L"?";
 }

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "fetch/fetch.h"
+
+// Called with 0..100 after each received piece of the installer, only when
+// the server declared the length.
+using ProgressCallback = void (*)(int32_t percent, void* context);
 
 inline constexpr uint32_t kVersionFileLimit = 64;
 inline constexpr wchar_t kUserAgent[] = L"Norvane";  // every WinHTTP session of the program
@@ -27,9 +30,16 @@ inline constexpr uint32_t kContentLengthChars = 32;
 inline constexpr uint32_t kValidatorChars = 256;           // ETag or Last-Modified text
 inline constexpr uint32_t kContentRangeChars = 96;
 inline constexpr uint32_t kHttpDateChars = 64;             // Date or Last-Modified text
-// Automatic detection and the PAC script together, per host and run: a
-// script server that accepts and never answers costs this much, not minutes.
-inline constexpr uint32_t kProxyLookupDeadlineMs = 4000;
+// The configured PAC script and automatic detection each get this much, per
+// host and run: a script server that accepts and never answers, or a network
+// without WPAD, costs this much, not minutes.
+inline constexpr uint32_t kProxyScriptDeadlineMs = 4000;
+inline constexpr uint32_t kProxyDetectionDeadlineMs = 4000;
+// Valid entries of a PAC answer that are tried, in order.
+inline constexpr size_t kMaxScriptRoutes = 3;
+// A Last-Modified this long before the answer's Date is a strong validator
+// (RFC 9110 8.8.2.2): the file cannot have changed twice within it unseen.
+inline constexpr int64_t kStrongDateMarginSeconds = 60;
 
 // One file as the release fetch asks for it.
 struct DownloadRequest {
@@ -75,6 +85,7 @@ struct TransferResult {
   uint32_t exchangeError = 0;      // the error of a failed send or receive, before any response
   bool answered = false;           // a response arrived, whatever its status
   bool bodyBrokeOff = false;       // the body ended early; what arrived is in `body`
+  bool proxyLogonRefused = false;  // a 407 this program cannot or may not answer
   std::wstring validator;          // the response's strong validator (resumeValidator)
   uint64_t total = 0;              // the whole file's declared length
 };
@@ -116,17 +127,20 @@ class BodyReceiver {
 
 // --- Continuing a body that broke off ---------------------------------------
 
-// The validator headers of a 200 answer, as received.
+// The validator headers of an answer, as received.
 struct ResponseValidators {
   std::wstring etag;
   std::wstring lastModified;
   std::wstring date;
 };
 
-// What If-Range may carry: the ETag unless it is weak ("W/..."), else a
-// Last-Modified at least one second before the answer's Date (an HTTP date
-// that is not earlier is weak: the file may change within that second).
-// Empty when there is no strong validator, so the body cannot be continued.
+// An entity tag in its strong form: '"', characters other than '"', '"'.
+// A weak tag (W/"...") or bare text does not count.
+bool isStrongEtag(const std::wstring& etag);
+
+// What If-Range may carry: a strong ETag, else a Last-Modified at least
+// kStrongDateMarginSeconds before the answer's Date. Empty when there is no
+// strong validator, so the body cannot be continued.
 std::wstring resumeValidator(const ResponseValidators& validators);
 
 // Seconds since 1970 of an HTTP date in any of its three forms (IMF-fixdate,
@@ -141,10 +155,20 @@ std::wstring resumeHeaders(const PartialDownload& partial);
 // wrong range or total) does not.
 bool continuesPartial(uint32_t status, const std::wstring& contentRange, uint64_t stored, uint64_t total);
 
-// A 206 is of the same file only when, where the kept validator is an ETag,
-// it carries that ETag exactly: a server that ignored If-Range would splice
-// two files.
-bool sameEntityAsKept(const std::wstring& keptValidator, const std::wstring& answerEtag);
+// A 206 is of the same file only when it carries the kept validator itself:
+// the same ETag where an ETag was kept, else the same Last-Modified. A server
+// that ignored If-Range would otherwise splice two files.
+bool sameEntityAsKept(const std::wstring& keptValidator, const ResponseValidators& answer);
+
+// What an answer to "the rest, if unchanged" means for the kept bytes.
+enum class ContinuationAnswer {
+  Continues,  // the exact rest of the same file: append it
+  WholeFile,  // 200: the whole file follows; the kept bytes go
+  AskAgain,   // a 206 that does not fit, or 416: the kept bytes go, the whole file is asked for
+  Refused,    // any other status, judged as a plain answer would be
+};
+ContinuationAnswer judgeContinuation(uint32_t status, const std::wstring& contentRange,
+                                     const ResponseValidators& answer, const PartialDownload& kept);
 
 // --- Trust ----------------------------------------------------------------
 
@@ -182,6 +206,12 @@ TransferResult runWithTrustFallback(bool pinnedFirst, const TrustTransfer& trans
 // what a network that only lets a proxy out looks like from inside.
 bool couldProxyExplain(uint32_t winhttpError);
 
+// The routes of a PAC answer as WinHTTP gives it, in order: at most
+// kMaxScriptRoutes valid entries, each "host:port" of a proxy that serves
+// https, or empty for DIRECT. Entries may carry "PROXY " (as the script wrote
+// them) or a scheme ("https=host:port"; other schemes do not serve https).
+std::vector<std::wstring> scriptRoutes(const std::wstring& proxyList);
+
 // The entry of a WinHTTP proxy list that serves https: "https=host:port" first,
 // else an entry without a scheme ("host:port"); entries are separated by ';'
 // or blanks. Empty when none serves https.
@@ -218,11 +248,52 @@ struct UserProxyFacts {
   std::wstring bypassList;                   // the fixed proxy's bypass list
 };
 
-// "host:port" of the proxy the user's settings give for an https request to
-// `host`; empty for the direct route. A script's DIRECT is final; only when
-// no script answered does the fixed proxy serve hosts off its bypass list.
-std::wstring userProxyRoute(const std::wstring& host, const UserProxyFacts& facts);
+// The routes the user's settings give for an https request to `host`, in
+// order: "host:port" of a proxy, empty for the direct route. A script's answer
+// is final (its DIRECT too); only when no script answered does the fixed
+// proxy serve hosts off its bypass list.
+std::vector<std::wstring> userProxyRoutes(const std::wstring& host, const UserProxyFacts& facts);
 
 // A transfer along one route that never got a response, for a reason a
-// route explains, so the other route deserves its one try.
+// route explains, so the next route deserves its one try.
 bool failedBeforeAnyResponse(const TransferResult& result);
+
+// A transfer that another route might still carry: one that failed before
+// any response, or a proxy that asked for a logon this program cannot give.
+bool worthAnotherRoute(const TransferResult& result);
+
+class ProxyRoutes;
+
+// The routes of the user's settings for a URL (userProxyRoutesFor).
+using RouteLookup = std::function<std::vector<std::wstring>(const std::wstring& url)>;
+// One transfer as asked, along the request's route.
+using RouteTransfer = std::function<TransferResult(const TransferRequest& request)>;
+
+// One transfer along the routes to its host, each tried after the one before
+// failed before any response or its proxy wanted a logon we cannot give. A
+// proxy that carried an earlier transfer to this host goes first, then the
+// direct route once more (the network changed); otherwise the direct route
+// goes first, then the routes of the user's settings, each at most once. A
+// proxy that answered is remembered for the host, even when its body then
+// broke off; a direct route that answered forgets it. The result is the last
+// transfer's, with a TLS failure of any of them.
+TransferResult transferAlongRoutes(TransferRequest request, ProxyRoutes& routes, const RouteLookup& lookUp,
+                                   const RouteTransfer& transfer);
+
+// --- Logging on to a proxy -------------------------------------------------
+
+// WINHTTP_AUTH_SCHEME_* bits of a 407's Proxy-Authenticate schemes.
+inline constexpr uint32_t kAuthBasic = 0x01;
+inline constexpr uint32_t kAuthNtlm = 0x02;
+inline constexpr uint32_t kAuthPassport = 0x04;
+inline constexpr uint32_t kAuthDigest = 0x08;
+inline constexpr uint32_t kAuthNegotiate = 0x10;
+
+// The scheme that logs the signed-in user on to the proxy without asking:
+// Negotiate before NTLM; 0 when the proxy offers neither (Basic and Digest
+// would need a typed password, which is never asked for).
+uint32_t proxyLogonScheme(uint32_t supportedSchemes);
+
+// The name of the scheme the proxy wanted most, for the log: the logon
+// scheme when there is one, else the first of the others it offered.
+const wchar_t* authSchemeName(uint32_t supportedSchemes);

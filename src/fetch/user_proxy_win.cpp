@@ -3,20 +3,23 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cwchar>
 #include <memory>
 
 #include "fetch/fetch_state.h"
-#include "fetch/winhttp_handles.h"
+#include "fetch/winhttp_handles_win.h"
 #include "host/log.h"
 #include "host/win32_handles.h"
 
 // Windows' Internet settings, which WinHTTP's default setting does not use:
-// automatic detection (WPAD), a PAC URL, a fixed proxy with its bypass list.
-// Detection and the script run on a thread of their own because
-// WinHttpGetProxyForUrl has no overall deadline: a script server that accepts
-// and never answers, or drips, would hold the worker for minutes. The waiter
-// gives up at the deadline or on cancel and leaves the thread to finish on
-// its own; the thread owns its handles and its half of the shared record.
+// a PAC URL, automatic detection (WPAD), a fixed proxy with its bypass list.
+// The configured PAC URL goes first; detection only when there is none or its
+// script gave nothing. Each runs on a thread of its own with its own
+// deadline, because WinHttpGetProxyForUrl has none: a script server that
+// accepts and never answers, or drips, and detection on a network without
+// WPAD would hold the worker for seconds or minutes. The waiter gives up at
+// the deadline or on cancel and leaves the thread to finish on its own; the
+// thread owns its handles and its half of the shared record.
 
 namespace {
 
@@ -36,14 +39,22 @@ using GlobalText = ScopedResource<GlobalTextTraits>;
 // which reads the answer only once the thread has ended.
 struct ScriptLookup {
   std::wstring url;
-  bool autoDetect = false;
-  std::wstring scriptUrl;
+  std::wstring scriptUrl;  // empty: automatic detection
   ScriptAnswer answer = ScriptAnswer::None;
   std::wstring proxyList;
 };
 
-// Runs the detected (scriptUrl null) or the given PAC script for `url`.
-ScriptAnswer runScript(const std::wstring& url, const wchar_t* scriptUrl, std::wstring& proxyList) {
+#ifdef NORVANE_TEST_BUILD
+// Test build only: detection that takes this long, as on a network without WPAD.
+void stallDetectionForTests() {
+  wchar_t text[16] = {};
+  const DWORD length = GetEnvironmentVariableW(L"NORVANE_TEST_DETECTION_DELAY_MS", text, 16);
+  if (length > 0 && length < 16) Sleep(DWORD(std::wcstoul(text, nullptr, 10)));
+}
+#endif
+
+// Runs the given PAC script, or the detected one when `scriptUrl` is empty.
+ScriptAnswer runScript(const std::wstring& url, const std::wstring& scriptUrl, std::wstring& proxyList) {
   ScopedInternet session(
       WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session || !WinHttpSetTimeouts(session.get(), int(kResolveTimeoutMs), int(kConnectTimeoutMs),
@@ -51,10 +62,13 @@ ScriptAnswer runScript(const std::wstring& url, const wchar_t* scriptUrl, std::w
     return ScriptAnswer::None;
   }
   WINHTTP_AUTOPROXY_OPTIONS options = {};
-  if (scriptUrl != nullptr) {
+  if (!scriptUrl.empty()) {
     options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-    options.lpszAutoConfigUrl = scriptUrl;
+    options.lpszAutoConfigUrl = scriptUrl.c_str();
   } else {
+#ifdef NORVANE_TEST_BUILD
+    stallDetectionForTests();
+#endif
     options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
     options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
   }
@@ -71,42 +85,52 @@ ScriptAnswer runScript(const std::wstring& url, const wchar_t* scriptUrl, std::w
 DWORD WINAPI scriptLookupThread(void* parameter) {
   const std::unique_ptr<std::shared_ptr<ScriptLookup>> share(static_cast<std::shared_ptr<ScriptLookup>*>(parameter));
   ScriptLookup& lookup = **share;
-  if (lookup.autoDetect) lookup.answer = runScript(lookup.url, nullptr, lookup.proxyList);
-  if (lookup.answer == ScriptAnswer::None && !lookup.scriptUrl.empty()) {
-    lookup.answer = runScript(lookup.url, lookup.scriptUrl.c_str(), lookup.proxyList);
-  }
+  lookup.answer = runScript(lookup.url, lookup.scriptUrl, lookup.proxyList);
   return 0;
 }
 
 enum class LookupEnd { Answered, TimedOut, Cancelled };
 
-// Detection, then the PAC URL, on a thread waited for at most
-// kProxyLookupDeadlineMs and only while no cancel request arrived.
-LookupEnd runScriptsWithinDeadline(const std::shared_ptr<ScriptLookup>& lookup) {
+// One script on a thread, waited for at most `deadlineMs` and only while no
+// cancel request arrived.
+LookupEnd runScriptWithin(const std::shared_ptr<ScriptLookup>& lookup, uint32_t deadlineMs) {
   auto* share = new std::shared_ptr<ScriptLookup>(lookup);
   const ScopedHandle thread(CreateThread(nullptr, 0, scriptLookupThread, share, 0, nullptr));
   if (!thread) {
     delete share;
     return LookupEnd::TimedOut;
   }
-  const uint64_t deadline = GetTickCount64() + kProxyLookupDeadlineMs;
+  const uint64_t deadline = GetTickCount64() + deadlineMs;
   for (;;) {
     if (WaitForSingleObject(thread.get(), kLookupPollMs) == WAIT_OBJECT_0) return LookupEnd::Answered;
     if (isFetchCancelled()) return LookupEnd::Cancelled;
     if (GetTickCount64() >= deadline) {
-      writeLog(kLookupTimedOut, unsigned(kProxyLookupDeadlineMs));
+      writeLog(kLookupTimedOut, unsigned(deadlineMs));
       return LookupEnd::TimedOut;
     }
   }
 }
 
+// The script's answer for `url` into `facts`; false when cancelled.
+bool askScript(const std::wstring& url, const std::wstring& scriptUrl, uint32_t deadlineMs, UserProxyFacts& facts) {
+  auto lookup = std::make_shared<ScriptLookup>();
+  lookup->url = url;
+  lookup->scriptUrl = scriptUrl;
+  const LookupEnd end = runScriptWithin(lookup, deadlineMs);
+  if (end == LookupEnd::Answered) {
+    facts.script = lookup->answer;
+    facts.scriptProxyList = lookup->proxyList;
+  }
+  return end != LookupEnd::Cancelled;
+}
+
 }  // namespace
 
-std::wstring userProxyFor(const std::wstring& url) {
+std::vector<std::wstring> userProxyRoutesFor(const std::wstring& url) {
   ProxyRoutes& routes = fetchState().proxyRoutes;
   const std::wstring host = hostNameOfUrl(url);
-  std::wstring route;
-  if (routes.lookedUp(host, route)) return route;
+  std::vector<std::wstring> found;
+  if (routes.lookedUp(host, found)) return found;
 
   UserProxyFacts facts;
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
@@ -116,20 +140,13 @@ std::wstring userProxyFor(const std::wstring& url) {
     const GlobalText bypass(config.lpszProxyBypass);
     if (fixed) facts.fixedList = fixed.get();
     if (bypass) facts.bypassList = bypass.get();
-    if (config.fAutoDetect || scriptUrl) {
-      auto lookup = std::make_shared<ScriptLookup>();
-      lookup->url = url;
-      lookup->autoDetect = config.fAutoDetect != FALSE;
-      if (scriptUrl) lookup->scriptUrl = scriptUrl.get();
-      const LookupEnd end = runScriptsWithinDeadline(lookup);
-      if (end == LookupEnd::Cancelled) return {};
-      if (end == LookupEnd::Answered) {
-        facts.script = lookup->answer;
-        facts.scriptProxyList = lookup->proxyList;
-      }
+    if (scriptUrl && !askScript(url, scriptUrl.get(), kProxyScriptDeadlineMs, facts)) return {};
+    if (config.fAutoDetect && facts.script == ScriptAnswer::None &&
+        !askScript(url, std::wstring(), kProxyDetectionDeadlineMs, facts)) {
+      return {};
     }
   }
-  route = userProxyRoute(host, facts);
-  routes.rememberLookup(host, route);
-  return route;
+  found = userProxyRoutes(host, facts);
+  routes.rememberLookup(host, found);
+  return found;
 }

@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 
 from . import config
-from .wine import CONNECTIONS_KEY, PROXY_DIRECT, PROXY_FIXED, PROXY_PAC, Prefix, connection_settings  # noqa: F401
+from .wine import CONNECTIONS_KEY, PROXY_AUTO_DETECT, PROXY_DIRECT, PROXY_FIXED, PROXY_PAC, Prefix, connection_settings  # noqa: F401
 from tests.server import test_pki
 from tests.server.release_server import ReleaseServer
 

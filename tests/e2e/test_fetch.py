@@ -225,6 +225,21 @@ class FetchNormalTrust(FetchJourney):
         self.assertEqual(messages.count(f"프록시 127.0.0.1:{proxy.port} 가 답하지 않아 바로 연결해 본다"), 2, messages)
         self.assertEqual(len(self.secondary.requested_paths()), 2)  # .sig and installer, directly
 
+    def test_a_407_is_answered_with_the_users_logon_once_else_named_and_left(self):
+        # Wine shows no 407 of a CONNECT tunnel, so the origin itself asks; WinHTTP reports the proxy target.
+        ff.set_user_proxy(self.box.env(), ff.PROXY_DIRECT)
+        for schemes, asked in ((["Negotiate", "NTLM"], (1, 2)), (['Basic realm="corp"', 'Digest realm="corp"'], (1,))):
+            with self.subTest(schemes=schemes):
+                self.setUp()
+                self.primary.add_rule("Norvane-x64.exe", status=407, proxy_authenticate=schemes)
+                code, facts = self.installer()
+                self.assertEqual(code, 0, facts)
+                self.assertIn(self.primary.requested_paths().count(self.versioned(self.primary, "Norvane-x64.exe")),
+                              asked, "one logon at most, never a loop")
+                wanted = "Negotiate" if "Negotiate" in schemes else "Digest"
+                self.assertEqual(self.box.log_messages(), [f"프록시가 {wanted} 인증을 요구한다 (407): localhost",
+                                                           self.fallback_line(self.primary, self.secondary)])
+
     def test_host_name_mismatch_and_unknown_root_are_refused(self):
         for tls in ("wronghost", "untrusted", "tls13"):
             with self.subTest(tls=tls):

@@ -347,6 +347,25 @@ class FirstInstall(ReleaseJourney):
         size, cut, wanted, sent = self.retry_after_a_cut({"etag": 'W/"weak"'})
         self.assertEqual((wanted, sent), (None, size))
 
+    def test_retry_trusts_a_date_a_minute_old_and_starts_over_on_another_date_or_416(self):
+        stamp = int(time.time())
+        dated = {"no_etag": True, "last_modified": stamp - 120}
+        size, cut, wanted, sent = self.retry_after_a_cut(dated, dated)
+        self.assertEqual((wanted, sent), (f"bytes={cut}-", size - cut))
+        # Within a minute of the answer's Date the file may have changed unseen: never continued.
+        for later in ({"no_etag": True, "last_modified": int(time.time()) - 30}, ):
+            os.remove(self.record)
+            self.servers.reset()
+            self.assertEqual(self.retry_after_a_cut(later, later)[2], None)
+        # A 206 of another date, and a 416 (the file shrank), drop the kept bytes and ask for the whole file.
+        for later, status in (({"no_etag": True, "last_modified": stamp - 100, "ignore_if_range": True}, 206),
+                              ({"range_416": True}, 416)):
+            os.remove(self.record)
+            self.servers.reset()
+            size, cut, wanted, sent = self.retry_after_a_cut(dated if status == 206 else {}, later)
+            self.assertEqual((wanted, sent), (None, size))
+            self.assertIn(f"끊긴 다운로드를 잇지 못해 처음부터 받는다 (HTTP {status})", self.log_messages())
+
     def test_bad_signature_is_refused_and_nothing_runs(self):
         for server in (self.servers.primary, self.servers.secondary):
             server.add_rule("Norvane-x64.exe.sig", body=bytes(64))
@@ -422,6 +441,30 @@ class ThroughUserProxy(ReleaseJourney):
         self.assertEqual(self.proxy.tunnels, [])
         self.assertFalse(any("프록시" in line for line in direct), direct)
 
+
+    def test_a_proxy_whose_body_broke_off_stays_the_way_out_on_retry(self):
+        self.ff.set_user_proxy(self.prefix.env, self.ff.PROXY_FIXED, proxy=self.fixed)
+        for server in (self.servers.primary, self.servers.secondary):
+            server.add_rule("version.txt", truncate_at=2, times=1)
+        program = self.prefix.start_program(self.download)
+        self.assertEqual(self.window("click", RETRY, "60000"), 0)
+        self.assertEqual(program.wait(120), 0)
+        # Found once: the second source and the retry go through it without asking directly first.
+        self.assertEqual(self.log_messages().count(f"사용자 프록시로 다시 묻는다: {self.fixed}"), 1, self.log_messages())
+        self.assertInstallerRanWith("")
+
+    def test_the_pac_file_gets_its_turn_before_slow_detection(self):
+        # Detection left on beside a PAC URL, as policy sets it, on a network where it takes seconds.
+        self.prefix.env["NORVANE_TEST_DETECTION_DELAY_MS"] = "6000"
+        self.addCleanup(self.prefix.env.pop, "NORVANE_TEST_DETECTION_DELAY_MS")
+        self.assertEqual(self.install(self.ff.PROXY_PAC | self.ff.PROXY_AUTO_DETECT,
+                                      pac=self.proxy.pac_naming_proxy_for("releases.invalid")), 0)
+        self.assertEqual(self.log_messages().count(f"사용자 프록시로 다시 묻는다: {self.fixed}"), 1)
+        self.assertFalse([m for m in self.log_messages() if "프록시 자동 설정" in m], self.log_messages())
+        # A PAC file that cannot be had gives detection its turn, within its own deadline, once.
+        self.assertEqual(self.install(self.ff.PROXY_PAC | self.ff.PROXY_AUTO_DETECT,
+                                      pac=f"http://127.0.0.1:{free_port()}/proxy.pac"), 1)
+        self.assertEqual(sum("프록시 자동 설정이 4000 ms 안에" in m for m in self.log_messages()), 1)
 
     def test_a_pac_server_that_never_answers_or_drips_cannot_hold_the_run(self):
         for stall in ("silent", "drip"):

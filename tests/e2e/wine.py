@@ -15,7 +15,7 @@ from . import config
 _templates = {}
 MALGUN_REPLACEMENT = "NanumGothic"
 CONNECTIONS_KEY = r"Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections"
-PROXY_DIRECT, PROXY_FIXED, PROXY_PAC = 1, 2, 4
+PROXY_DIRECT, PROXY_FIXED, PROXY_PAC, PROXY_AUTO_DETECT = 1, 2, 4, 8
 
 
 def connection_settings(flags, proxy="", bypass="", pac=""):

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "fetch/fetch.h"
+#include "fetch/release_fetch_win.h"
 #include "fetch/fetch_state.h"
 
 namespace {
@@ -110,21 +110,19 @@ int runInstaller(const std::vector<std::string>& args) {
   say("progress " + percents);
   say("cancelled-after " + std::string(isFetchCancelled() ? "hooked" : "unhooked"));
   if (!ok) {
-    say(staged.filePath().empty() && staged.directory().empty() && staged.fileHandle() == nullptr
-            ? "installer-failed empty"
-            : "installer-failed dirty");
+    say(staged.empty() ? "installer-failed empty" : "installer-failed dirty");
     return 1;
   }
   say("staged " + narrow(staged.filePath()));
   say("directory " + narrow(staged.directory()));
-  say("final " + narrow(finalPathOfHandle(staged.fileHandle())));
+  say("final " + narrow(staged.startablePath()));
   if (!holdSignal.empty()) {
     for (DWORD waited = 0; !exists(holdSignal) && waited < kHoldLimitMs; waited += 50) Sleep(50);
   }
   const std::wstring file = staged.filePath();
   const std::wstring directory = staged.directory();
-  discardStagedInstaller(&staged);
-  discardStagedInstaller(&staged);
+  staged.discard();
+  staged.discard();
   say(std::string("discarded file-") + (exists(file) ? "kept" : "gone") + " directory-" +
       (exists(directory) ? "kept" : "gone"));
   return 0;

@@ -1,23 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
-#include "fetch/fetch_state.h"
-#include "fetch/fetch.h"
 #include "fetch/staging_names.h"
 
 namespace {
-
-TEST(DownloadId, ExactlyThirtyTwoLowercaseHexCharacters) {
-  EXPECT_TRUE(isValidDownloadId("0123456789abcdef0123456789abcdef"));
-  EXPECT_FALSE(isValidDownloadId("0123456789abcdef0123456789abcdeF"));
-  EXPECT_FALSE(isValidDownloadId("0123456789abcdef0123456789abcde"));
-  EXPECT_FALSE(isValidDownloadId("0123456789abcdef0123456789abcdef0"));
-  EXPECT_FALSE(isValidDownloadId("0123456789abcdef0123456789abcdeg"));
-  EXPECT_FALSE(isValidDownloadId(std::string("0123456789abcdef0123456789abcde\0", 32)));
-  EXPECT_FALSE(isValidDownloadId(""));
-}
 
 TEST(LocalInstallerName, IsTheIdBetweenPrefixAndExtension) {
   EXPECT_EQ(localInstallerName("0123456789abcdef0123456789abcdef"), L"Norvane--0123456789abcdef0123456789abcdef.exe");
@@ -52,22 +37,6 @@ TEST(StagingFolderAge, OnlyFoldersQuietForFiveMinutesGo) {
   EXPECT_FALSE(isQuietLongEnough(now, now));
   EXPECT_FALSE(isQuietLongEnough(now + minute, now)) << "a stamp from the future keeps the folder";
   EXPECT_FALSE(isQuietLongEnough(UINT64_MAX, 5 * minute));
-}
-
-TEST(CancelHook, OnlyTheHookedThreadSeesTheFlagAndOnlyWhileHooked) {
-  std::atomic<bool> cancel{true};
-  EXPECT_FALSE(isFetchCancelled());
-  {
-    ScopedCancelHook hook(&cancel);
-    EXPECT_TRUE(isFetchCancelled());
-    bool otherThreadSaw = true;
-    std::thread([&] { otherThreadSaw = isFetchCancelled(); }).join();
-    EXPECT_FALSE(otherThreadSaw);
-    cancel.store(false);
-    EXPECT_FALSE(isFetchCancelled());
-    cancel.store(true);
-  }
-  EXPECT_FALSE(isFetchCancelled()) << "the hook is gone after the scope";
 }
 
 }  // namespace

@@ -19,6 +19,10 @@ Rule fields (all optional except match, the end of the request path):
   etag              send this ETag instead of the file's own (a file that changes later)
   ignore_range      answer "Range: bytes=N-" with 200 (else 206 when If-Range matches)
   ignore_if_range   answer "Range: bytes=N-" with 206 whatever If-Range says
+  no_etag           send no ETag (Last-Modified, if any, is then the only validator)
+  last_modified     send this Last-Modified (seconds since 1970); If-Range may name it
+  range_416         answer any "Range: bytes=N-" with 416 (a file that shrank)
+  proxy_authenticate  with status 407: the schemes named in Proxy-Authenticate, one header each
 
 Request lines may be in absolute form, as clients send them through a proxy.
 
@@ -29,6 +33,7 @@ name), untrusted (chain to an unknown root), tls13 (TLS 1.3 only).
         --mount /api/host/releases [--tls good] [--control rules.json]
 """
 import argparse
+import email.utils
 import hashlib
 import http.server
 import json
@@ -79,6 +84,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             return
         if rule and "status" in rule:
             self.send_response(rule["status"])
+            for scheme in rule.get("proxy_authenticate", ()):
+                self.send_header("Proxy-Authenticate", scheme)
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
@@ -93,11 +100,23 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        etag = (rule or {}).get("etag") or '"%s"' % hashlib.sha1(body).hexdigest()[:16]
-        start = self._range_start(len(body), etag, rule)
+        etag = None if (rule or {}).get("no_etag") else \
+            (rule or {}).get("etag") or '"%s"' % hashlib.sha1(body).hexdigest()[:16]
+        modified = (rule or {}).get("last_modified")
+        modified = email.utils.formatdate(modified, usegmt=True) if modified is not None else None
+        if (rule or {}).get("range_416") and self.headers.get("Range"):
+            self.send_response(416)
+            self.send_header("Content-Range", f"bytes */{len(body)}")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        start = self._range_start(len(body), (etag, modified), rule)
         self.send_response(206 if start else 200)
         self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("ETag", etag)
+        if etag:
+            self.send_header("ETag", etag)
+        if modified:
+            self.send_header("Last-Modified", modified)
         if start:
             self.send_header("Content-Range", f"bytes {start}-{len(body) - 1}/{len(body)}")
         declared = (rule or {}).get("content_length")
@@ -121,10 +140,11 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         release.record_body(path, self.headers.get("Range"), sent)
         self.close_connection = True
 
-    def _range_start(self, size, etag, rule):
+    def _range_start(self, size, validators, rule):
         wanted = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+        if_range = self.headers.get("If-Range")
         usable = wanted and not (rule or {}).get("ignore_range") and \
-            ((rule or {}).get("ignore_if_range") or self.headers.get("If-Range") in (None, etag))
+            ((rule or {}).get("ignore_if_range") or if_range is None or if_range in [v for v in validators if v])
         return int(wanted.group(1)) if usable and int(wanted.group(1)) < size else 0
 
 

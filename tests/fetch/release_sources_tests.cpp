@@ -10,6 +10,37 @@
 
 namespace {
 
+const std::wstring kPrimary = L"https://p.example/o/r/releases/latest/download";
+const std::wstring kSecondary = L"https://s.example/api/host/releases/latest/download";
+
+TEST(SourceOrder, PrimaryFirstUnlessPinnedRootsComeFirst) {
+  EXPECT_EQ(orderReleaseSources(kPrimary, kSecondary, false), (ReleaseSourceList{kPrimary, kSecondary}));
+  EXPECT_EQ(orderReleaseSources(kPrimary, kSecondary, true), (ReleaseSourceList{kSecondary, kPrimary}));
+  EXPECT_EQ(orderReleaseSources(L"", kSecondary, false), (ReleaseSourceList{kSecondary}));
+  EXPECT_EQ(orderReleaseSources(kPrimary, L"", true), (ReleaseSourceList{kPrimary}));
+}
+
+TEST(SourceOrder, PromotionMovesOnlyALaterExactMatchToTheFront) {
+  ReleaseSourceList list{kPrimary, kSecondary};
+  promoteSource(list, kSecondary);
+  EXPECT_EQ(list, (ReleaseSourceList{kSecondary, kPrimary}));
+  promoteSource(list, kSecondary);  // already first: index 0 is not compared
+  EXPECT_EQ(list, (ReleaseSourceList{kSecondary, kPrimary}));
+
+  ReleaseSourceList three{L"a", L"b", L"c"};
+  promoteSource(three, L"c");
+  EXPECT_EQ(three, (ReleaseSourceList{L"c", L"a", L"b"}));
+  for (const wchar_t* other : {L"C", L"", L"c ", L"d"}) {
+    ReleaseSourceList unchanged{L"a", L"b", L"c"};
+    promoteSource(unchanged, other);
+    EXPECT_EQ(unchanged, (ReleaseSourceList{L"a", L"b", L"c"})) << other;
+  }
+}
+
+}  // namespace
+
+namespace {
+
 const std::wstring kFirst = L"https://first.example/o/r/releases/latest/download";
 const std::wstring kSecond = L"https://second.example/api/host/releases/latest/download";
 constexpr wchar_t kFirstToSecond[] = L"판올림을 first.example 에서 받지 못해 second.example 에서 받는다";
