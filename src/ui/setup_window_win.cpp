@@ -21,6 +21,8 @@ constexpr int kCancelCloseId = 11;
 constexpr int kRetryId = 12;
 constexpr UINT_PTR kAnimationTimer = 1;
 constexpr UINT kAnimationIntervalMs = 30;
+// Posted by openSetupWindow after the first frame.
+constexpr UINT kStartAnnouncingMessage = WM_APP + 1;
 // Not in every SDK's dwmapi.h: Windows 11 attributes, ignored by older systems.
 constexpr DWORD kDwmWindowCornerPreference = 33;
 constexpr DWORD kDwmBorderColour = 34;
@@ -99,12 +101,14 @@ bool registerSetupWindowClass(HINSTANCE instance) {
   return classRegistered;
 }
 
-// Rounded corners and a matching border on Windows 11; older systems keep square corners.
+// Rounded corners and a border in the window's border colour on Windows 11
+// (the system's window text in high contrast); older systems keep square
+// corners. Applied again whenever the colours change.
 void applyWindowFrameAttributes(HWND window) {
   if (!isSystemDllLoadable(L"dwmapi.dll")) return;
   const DWORD corner = kDwmCornerRound;
   if (FAILED(DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner)))) return;
-  const COLORREF border = COLORREF(palette::kBorder);
+  const COLORREF border = COLORREF(setupWindowState().colours.border);
   DwmSetWindowAttribute(window, kDwmBorderColour, &border, sizeof(border));
 }
 
@@ -230,12 +234,29 @@ Colour systemColour(int index) { return Colour(GetSysColor(index)); }
 bool refreshColours() {
   SetupColours& colours = setupWindowState().colours;
   const SetupColours wanted =
-      isHighContrastOn() ? highContrastColours(SystemColours{systemColour(COLOR_WINDOW), systemColour(COLOR_WINDOWTEXT),
-                                                             systemColour(COLOR_BTNFACE), systemColour(COLOR_BTNTEXT),
-                                                             systemColour(COLOR_HIGHLIGHT)})
-                         : kDarkColours;
+      isHighContrastOn()
+          ? highContrastColours(SystemColours{systemColour(COLOR_WINDOW), systemColour(COLOR_WINDOWTEXT),
+                                              systemColour(COLOR_BTNFACE), systemColour(COLOR_BTNTEXT),
+                                              systemColour(COLOR_HIGHLIGHT), systemColour(COLOR_HIGHLIGHTTEXT),
+                                              systemColour(COLOR_GRAYTEXT)})
+          : kDarkColours;
   if (wanted == colours) return false;
   colours = wanted;
+  return true;
+}
+
+// The focused button, kept while the window is inactive (Alt+Tab, another
+// program, minimised): without it the focus returns to the window itself,
+// where Enter does nothing and a screen reader reads only the title.
+void rememberFocus(HWND window) {
+  const HWND focused = GetFocus();
+  if (focused && IsChild(window, focused)) setupWindowState().focusOnReturn = focused;
+}
+
+bool restoreFocus(HWND window) {
+  const HWND target = setupWindowState().focusOnReturn;
+  if (!target || !IsChild(window, target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) return false;
+  SetFocus(target);
   return true;
 }
 
@@ -297,9 +318,23 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return 0;  // closing is the install flow's decision
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-      // High contrast switched on or off, or its colours changed: repaint at once.
-      if (refreshColours()) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      // High contrast switched on or off, or its colours changed: the frame
+      // and every pixel follow at once.
+      if (refreshColours()) {
+        applyWindowFrameAttributes(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      }
       break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        rememberFocus(window);
+      } else if (!HIWORD(wParam) && restoreFocus(window)) {
+        return 0;  // not DefWindowProc: it would put the focus on the window itself
+      }
+      break;
+    case kStartAnnouncingMessage:
+      startAnnouncing();
+      return 0;
     case WM_TIMER:
       if (wParam == kAnimationTimer) {
         SetupWindowState& state = setupWindowState();
@@ -375,7 +410,9 @@ bool openSetupWindow(HINSTANCE instance) {
   ShowWindow(state.window, SW_SHOW);
   SetForegroundWindow(state.window);
   UpdateWindow(state.window);
-  announceViewChange(SetupViewState{});
+  // Screen readers are told about the window once it is on the screen: the
+  // annotation service (COM) is not on the path to the first frame.
+  PostMessageW(state.window, kStartAnnouncingMessage, 0, 0);
   return true;
 }
 
@@ -388,19 +425,24 @@ void applyView(const SetupViewState& view) {
   if (!state.window) return;
   relayoutSetupWindow();
   UpdateWindow(state.window);
-  // The failure screen asks the user to act: the keyboard starts on "다시 시도".
+  // The failure screen asks the user to act: the keyboard starts on "다시 시도",
+  // also when the user comes back to the window later.
+  HWND newFocus = nullptr;
   if (showsRetryButton(state.view.buttons) && !showsRetryButton(before.buttons) && state.retryButton) {
-    SetFocus(state.retryButton);
+    newFocus = state.retryButton;
+    state.focusOnReturn = newFocus;
   }
-  announceViewChange(before);
+  announceViewChange(before, newFocus);
 }
 
 void closeSetupWindow() {
   SetupWindowState& state = setupWindowState();
   if (state.window) {
     KillTimer(state.window, kAnimationTimer);
+    stopAnnouncing();
     DestroyWindow(state.window);  // the buttons go with it
   }
+  state.focusOnReturn = nullptr;
   state.window = nullptr;
   state.minimizeButton = nullptr;
   state.cancelButton = nullptr;
