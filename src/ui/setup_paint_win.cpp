@@ -414,6 +414,12 @@ void paintSetupWindow(HDC paintDc) {
   const SetupLayout& layout = state.layout;
 
   paintChrome(dc, client, state.screenDpi);
+  // Before the buttons exist (the first frame), the window draws the minimize
+  // button's look where the button will be.
+  if (!state.minimizeButton) {
+    const RECT minimize = toRect(footerPlacement(view.buttons, layout.separatorRect, state.screenDpi).minimize);
+    drawFace(dc, ButtonStyle::CaptionGlyphButton, minimize, ButtonLook{}, std::wstring());
+  }
   drawTextInRect(dc, layout.heading, toRect(layout.headingRect), state.font(SetupFontRole::Heading),
                  view.alert ? colours().alertText : colours().headingText, kBlockFormat);
   if (!view.detail.empty()) {

@@ -120,6 +120,18 @@ HWND createButton(HWND parent, const wchar_t* caption, DWORD style, int id, Butt
   return button;
 }
 
+// Reading order is creation order: the texts and the bar, then the buttons.
+void createChildren(SetupWindowState& state) {
+  createReadableBlocks(state.window);
+  state.minimizeButton = createButton(state.window, setup_texts::kMinimizeCaption, 0, kMinimizeId,
+                                      ButtonStyle::CaptionGlyphButton);
+  state.cancelButton =
+      createButton(state.window, setup_texts::kCancelCaption, WS_TABSTOP, kCancelCloseId, ButtonStyle::OutlineButton);
+  state.retryButton =
+      createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
+  if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
+}
+
 void moveButton(HWND button, const LayoutRect& rect) {
   if (button) MoveWindow(button, rect.left, rect.top, rect.width(), rect.height(), TRUE);
 }
@@ -393,22 +405,20 @@ bool openSetupWindow(HINSTANCE instance) {
   // Focus rings stay hidden until the keyboard is used.
   SendMessageW(state.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 
-  createReadableBlocks(state.window);  // before the buttons: creation order is reading order
-  state.minimizeButton = createButton(state.window, setup_texts::kMinimizeCaption, 0, kMinimizeId,
-                                      ButtonStyle::CaptionGlyphButton);
-  state.cancelButton =
-      createButton(state.window, setup_texts::kCancelCaption, WS_TABSTOP, kCancelCloseId, ButtonStyle::OutlineButton);
-  state.retryButton =
-      createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
-  if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
   state.pendingEvent = SetupEvent::None;
   state.buttonsChangedAt = GetTickCount();
   state.placed = false;
   if (state.view.heading.empty()) state.view.heading = setup_texts::kPreparingHeading;
 
+  // The first frame is the window's own paint, the minimize button's look
+  // included; the children (Common Controls) come right after it, off the
+  // path to the first frame, and the relayout places them.
   relayoutSetupWindow();
   ShowWindow(state.window, SW_SHOW);
   SetForegroundWindow(state.window);
+  UpdateWindow(state.window);
+  createChildren(state);
+  relayoutSetupWindow();
   UpdateWindow(state.window);
   // Screen readers are told about the window once it is on the screen: the
   // annotation service (COM) is not on the path to the first frame.
