@@ -418,6 +418,7 @@ void paintSetupWindow(HDC paintDc) {
   // button's look where the button will be.
   if (!state.minimizeButton) {
     const RECT minimize = toRect(footerPlacement(view.buttons, layout.separatorRect, state.screenDpi).minimize);
+    fillSolidRect(dc, minimize, colours().background);  // as the button does, over the border's hairline
     drawFace(dc, ButtonStyle::CaptionGlyphButton, minimize, ButtonLook{}, std::wstring());
   }
   drawTextInRect(dc, layout.heading, toRect(layout.headingRect), state.font(SetupFontRole::Heading),
