@@ -145,8 +145,11 @@ void setCaptionIfChanged(HWND button, const wchar_t* caption) {
 // A button that goes away hands the focus to the window, so no hidden
 // button keeps it (Enter would press it).
 void showButton(HWND button, bool shown) {
-  if (!shown && GetFocus() == button) SetFocus(GetParent(button));
   ShowWindow(button, shown ? SW_SHOW : SW_HIDE);
+  if (shown) return;
+  HWND& focusOnReturn = setupWindowState().focusOnReturn;
+  if (focusOnReturn == button) focusOnReturn = nullptr;
+  if (GetFocus() == button) SetFocus(GetParent(button));  // hidden first: the window cannot hand it back
 }
 
 void placeFooterButtons() {
@@ -260,14 +263,25 @@ bool refreshColours() {
 // The focused button, kept while the window is inactive (Alt+Tab, another
 // program, minimised): without it the focus returns to the window itself,
 // where Enter does nothing and a screen reader reads only the title.
-void rememberFocus(HWND window) {
-  const HWND focused = GetFocus();
-  if (focused && IsChild(window, focused)) setupWindowState().focusOnReturn = focused;
+// Only the tab stops: the minimize button takes the focus when clicked, and
+// Enter on it after a restore would minimize the window again.
+bool canTakeFocusBack(HWND window, HWND child) {
+  return child && IsChild(window, child) && IsWindowVisible(child) && IsWindowEnabled(child) &&
+         (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP);
 }
 
+void rememberFocus(HWND window) {
+  const HWND focused = GetFocus();
+  setupWindowState().focusOnReturn = canTakeFocusBack(window, focused) ? focused : nullptr;
+}
+
+// The remembered button, else "다시 시도" while it is shown; used once.
 bool restoreFocus(HWND window) {
-  const HWND target = setupWindowState().focusOnReturn;
-  if (!target || !IsChild(window, target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) return false;
+  SetupWindowState& state = setupWindowState();
+  HWND target = state.focusOnReturn;
+  if (!canTakeFocusBack(window, target)) target = canTakeFocusBack(window, state.retryButton) ? state.retryButton : nullptr;
+  state.focusOnReturn = nullptr;
+  if (!target) return false;
   SetFocus(target);
   return true;
 }
@@ -343,6 +357,11 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       } else if (!HIWORD(wParam) && restoreFocus(window)) {
         return 0;  // not DefWindowProc: it would put the focus on the window itself
       }
+      break;
+    case WM_SETFOCUS:
+      // The window itself gets the focus when it is restored from minimised
+      // (activated while still minimised): the button takes it, as in a dialog.
+      if (restoreFocus(window)) return 0;
       break;
     case kStartAnnouncingMessage:
       startAnnouncing();

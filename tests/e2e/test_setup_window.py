@@ -425,10 +425,12 @@ class SetupWindowStates96(HeldStates, WineJourney):
         self.assertEqual(reader_lines(self.readers["failed"], "pressed"), [["bm-click"]])
         self.assertEqual(self.facts["held"][0], ["failed", str(3)])
 
-    def test_after_switching_away_and_back_the_focus_is_on_retry_and_enter_retries(self):
+    def test_after_switching_away_and_back_or_a_restore_the_focus_is_on_retry_and_enter_retries(self):
         away = self.readers["failed-away"]
         self.assertEqual(reader_lines(away, "foreground"), [["away", "1"], ["back", "1"]])
-        self.assertEqual(reader_lines(away, "focus")[-1], ["Button", "12", "다시", "시도"])
+        self.assertEqual(reader_lines(away, "restored"), [["iconic", "0"]])
+        retry = ["Button", "12", "다시", "시도"]
+        self.assertEqual(reader_lines(away, "focus")[-2:], [retry, retry], "after Alt+Tab, after a restore")
         self.assertIn(["failed-away", str(3)], self.facts["held"])
 
     def test_the_failure_is_spoken_heading_then_the_focused_button_then_the_instruction(self):

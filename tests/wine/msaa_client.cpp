@@ -6,8 +6,9 @@
 //                                    the window has come and gone or the time runs out
 //   msaa_client keys KEYS            SendInput per character, t = Tab, s = Shift+Tab; the focus after each
 //   msaa_client press NAME           the default action of the child named NAME, after a user's pause
-//   msaa_client away                 another window takes the foreground and gives it back (Alt+Tab);
-//                                    the focus after each step, then Enter
+//   msaa_client away                 another window takes the foreground and gives it back (Alt+Tab),
+//                                    then the window is minimised and restored; the focus after
+//                                    each, then Enter
 // Exit 0 when done, 2 when no setup window was found.
 #include <windows.h>
 // commctrl.h and oleacc.h need the types of windows.h
@@ -253,6 +254,15 @@ int goAwayAndBack(HWND window) {
   SetForegroundWindow(window);
   Sleep(kKeySettleMs);
   printLine("foreground back %d", GetForegroundWindow() == window ? 1 : 0);
+  printFocus(window);
+  // Minimised from the taskbar and restored.
+  for (WPARAM command : {SC_MINIMIZE, SC_RESTORE}) {
+    PostMessageW(window, WM_SYSCOMMAND, command, 0);
+    Sleep(kKeySettleMs);
+  }
+  SetForegroundWindow(window);
+  Sleep(kKeySettleMs);
+  printLine("restored iconic %d", IsIconic(window) ? 1 : 0);
   printFocus(window);
   sendKey(VK_RETURN, false);
   Sleep(kKeySettleMs);
