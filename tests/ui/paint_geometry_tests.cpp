@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -116,14 +115,9 @@ TEST(Colours, HighContrastDrawsEveryControlInAMatchedSystemPair) {
   const SystemColours system{rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3), rgb(4, 4, 4),
                              rgb(5, 5, 5), rgb(6, 6, 6), rgb(7, 7, 7)};
   const SetupColours hc = highContrastColours(system);
-  const std::pair<Colour, Colour> matched[] = {
-      {system.windowText, system.window},   {system.buttonText, system.buttonFace},
-      {system.highlightText, system.highlight}, {system.grayText, system.window},
-      {system.grayText, system.buttonFace}, {system.highlight, system.window},  // a lit fill on the window
-  };
-  const auto isMatched = [&](Colour ink, Colour paper) {
-    return std::find(std::begin(matched), std::end(matched), std::pair{ink, paper}) != std::end(matched);
-  };
+  const std::pair<Colour, Colour> matched[] = {  // the last: a lit fill on the window
+      {system.windowText, system.window}, {system.buttonText, system.buttonFace}, {system.highlightText, system.highlight},
+      {system.grayText, system.window}, {system.grayText, system.buttonFace}, {system.highlight, system.window}};
   // (ink, paper) for everything the painter draws on something else.
   const std::pair<Colour, Colour> drawn[] = {
       {hc.border, hc.background},           {hc.badge, hc.background},          {hc.badgeGlyph, hc.badge},
@@ -139,32 +133,8 @@ TEST(Colours, HighContrastDrawsEveryControlInAMatchedSystemPair) {
       {hc.outlineDisabledText, hc.outlineFace}, {hc.outlineFocusRing, hc.outlineFace},
       {hc.glyphFocusRing, hc.background},
   };
-  for (const auto& [ink, paper] : drawn) EXPECT_TRUE(isMatched(ink, paper)) << ink << " on " << paper;
+  for (const auto& pair : drawn) EXPECT_NE(std::find(std::begin(matched), std::end(matched), pair), std::end(matched));
   EXPECT_TRUE(hc.outlineNoteBox);  // the note box has the window's colour: outlined
   EXPECT_EQ(hc.background, system.window);
   EXPECT_EQ(hc.outlineFace, system.buttonFace);  // the close button keeps its face and its text apart
-}
-
-TEST(Colours, TheDarkLookKeepsTextAndMarksAboveTheContrastRules) {
-  const auto luminance = [](Colour c) {
-    const auto linear = [](uint32_t channel) {
-      const double v = channel / 255.0;
-      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(redOf(c)) + 0.7152 * linear(greenOf(c)) + 0.0722 * linear(blueOf(c));
-  };
-  const auto ratio = [&](Colour a, Colour b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-  };
-  const SetupColours& dark = kDarkColours;
-  for (Colour face : {dark.primaryFace, dark.primaryHovered, dark.primaryPressed}) {
-    EXPECT_GE(ratio(dark.primaryText, face), 4.5) << face;  // text
-  }
-  EXPECT_GE(ratio(dark.barTrackOutline, dark.background), 3.0);  // the empty bar can be seen
-  EXPECT_GE(ratio(dark.primaryFocusRing, dark.primaryFace), 3.0);
-  EXPECT_GE(ratio(dark.outlineFocusRing, dark.background), 3.0);
-  EXPECT_FALSE(dark.outlineNoteBox);
-  EXPECT_EQ(dark.outlineFace, dark.background);  // the outline button has no face of its own
-  EXPECT_EQ(dark.noteText, rgb(205, 205, 205));
 }

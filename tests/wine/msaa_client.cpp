@@ -80,14 +80,11 @@ std::string pointedAt(HWND child) {
   RECT rect{};
   GetWindowRect(child, &rect);
   const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  Element pointed;
   std::wstring name;
-  IAccessible* object = nullptr;
-  VARIANT id;
-  VariantInit(&id);
-  if (SUCCEEDED(AccessibleObjectFromPoint(middle, &object, &id))) {
-    BSTR text = nullptr;
-    if (SUCCEEDED(object->get_accName(id, &text))) name = bstrText(text);
-    object->Release();
+  if (SUCCEEDED(AccessibleObjectFromPoint(middle, &pointed.object, &pointed.child))) {
+    name = nameOf(pointed);
+    pointed.object->Release();
   }
   return "window " + std::to_string(WindowFromPoint(middle) == child ? 1 : 0) + " name " + utf8(name);
 }
@@ -235,19 +232,10 @@ int pressNamed(HWND window, const std::wstring& wanted) {
   return how ? 0 : 2;
 }
 
-LRESULT CALLBACK plainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 // The user switches to another program and back while the window waits.
 int goAwayAndBack(HWND window) {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = plainWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"MsaaClientElsewhere";
-  RegisterClassW(&windowClass);
-  const HWND elsewhere = CreateWindowExW(0, windowClass.lpszClassName, L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                         0, 0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+  const HWND elsewhere = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                         nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(elsewhere);
   Sleep(kKeySettleMs);
   printLine("foreground away %d", GetForegroundWindow() == elsewhere ? 1 : 0);
