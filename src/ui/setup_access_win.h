@@ -4,9 +4,9 @@
 // a progress bar) in reading order, so the system's MSAA and UI Automation
 // proxies expose them with their roles, names, values, places and visibility,
 // on every Windows version, without an accessible object of our own. Each
-// child has an empty window region: it is shown and sits where its block is
-// painted, but covers no pixel, so the window's own painting stays exactly as
-// it is and nothing is painted twice.
+// child covers its block for hit testing (pointing at a text reads that text)
+// but is transparent to painting: the window paints every pixel beneath it and
+// the child paints nothing, so the look stays exactly as it is.
 #include <windows.h>
 
 #include "ui/setup_view.h"
@@ -19,7 +19,18 @@ void createReadableBlocks(HWND window);
 // visibility and the bar's value. Called by every relayout.
 void updateReadableBlocks();
 
+// Sets up the annotation service (COM) once per window, gives the window the
+// dialog role and announces the current screen. Called once the first frame is
+// on the screen; until then announceViewChange only moves the focus.
+void startAnnouncing();
+
+// Clears the annotations and lets the service go. Called before the window is destroyed.
+void stopAnnouncing();
+
 // Tells screen readers what changed from `before` to the current view: a new
 // heading is announced once (a live region, assertive on the failure screen),
-// a new percentage at most once a second. The names are already the new texts.
-void announceViewChange(const SetupViewState& before);
+// then the focus moves to `newFocus` (if any), then the failure screen's detail
+// follows politely, so the button's name is not cut off and the instruction is
+// heard after it; a new percentage at most once a second. The names are
+// already the new texts.
+void announceViewChange(const SetupViewState& before, HWND newFocus);

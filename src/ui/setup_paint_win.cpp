@@ -24,6 +24,10 @@ constexpr int32_t kNoteDotRadius = 3;
 constexpr int32_t kFaceRadius = 7;
 constexpr int32_t kGlyphFaceRadius = 6;
 constexpr int32_t kGlyphSize = 11;
+// The focus ring: a line of this width, this far inside the face's edge, so
+// it lies on the face itself whatever surrounds the button.
+constexpr int32_t kFocusRingWidth = 2;
+constexpr int32_t kFocusRingInset = 2;
 // The property holds style + 1 so that a missing property (0) reads as "not drawn".
 constexpr wchar_t kStyleProperty[] = L"td.hostui.style";
 constexpr wchar_t kSelectedProperty[] = L"td.hostui.selected";
@@ -251,15 +255,10 @@ void paintChrome(HDC dc, const RECT& client, int32_t dpi) {
                  colours().titleText, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
-// A rounded fill, outlined where the colours ask for it (high contrast).
-void fillShape(HDC dc, const RECT& rect, int32_t radius, Colour colour) {
-  fillRoundRect(dc, rect, radius, colour);
-  if (colours().outlineShapes) strokeRoundRect(dc, rect, radius, colours().border, kHairline);
-}
-
 void paintBar(HDC dc, const SetupViewState& view, const LayoutRect& bar, int32_t animationPhase) {
   const int32_t radius = barCornerRadius(bar);
-  fillShape(dc, toRect(bar), radius, colours().barTrack);
+  fillRoundRect(dc, toRect(bar), radius, colours().barTrack);
+  strokeRoundRect(dc, toRect(bar), radius, colours().barTrackOutline, kHairline);
   const BarSegment segment = barSegment(view.progress, bar, animationPhase);
   if (segment.visible) {
     fillRoundRect(dc, RECT{LONG(segment.left), LONG(bar.top), LONG(segment.right), LONG(bar.bottom)}, radius,
@@ -268,7 +267,9 @@ void paintBar(HDC dc, const SetupViewState& view, const LayoutRect& bar, int32_t
 }
 
 void paintNote(HDC dc, const SetupViewState& view, const SetupLayout& layout, int32_t dpi) {
-  fillShape(dc, toRect(layout.noteBoxRect), scaled(kNoteBoxRadius), colours().noteBox);
+  const RECT box = toRect(layout.noteBoxRect);
+  fillRoundRect(dc, box, scaled(kNoteBoxRadius), colours().noteBox);
+  if (colours().outlineNoteBox) strokeRoundRect(dc, box, scaled(kNoteBoxRadius), colours().border, kHairline);
   fillRoundRect(dc, toRect(noteDotRect(layout.noteBoxRect, layout.noteTextRect, dpi)), scaled(kNoteDotRadius),
                 view.noteActive ? colours().activeDot : colours().idleDot);
   drawTextInRect(dc, layout.note, toRect(layout.noteTextRect), setupWindowState().font(SetupFontRole::Note),
@@ -304,9 +305,10 @@ struct FocusRing {
   Colour colour;
 };
 
-// Draws the face and caption; returns how the focus ring goes around it.
+// Draws the face and caption; returns how the focus ring goes inside it.
 FocusRing drawFace(HDC dc, ButtonStyle style, const RECT& local, const ButtonLook& look, const std::wstring& caption) {
   const SetupWindowState& state = setupWindowState();
+  const bool lit = look.hovered || look.pressed;
   switch (style) {
     case ButtonStyle::PrimaryButton: {
       fillRoundRect(dc, local, scaled(kFaceRadius), primaryFace(look));
@@ -315,21 +317,31 @@ FocusRing drawFace(HDC dc, ButtonStyle style, const RECT& local, const ButtonLoo
       return {scaled(kFaceRadius), colours().primaryFocusRing};
     }
     case ButtonStyle::CaptionGlyphButton: {
-      const bool lit = look.hovered || look.pressed;
       if (lit) fillRoundRect(dc, local, scaled(kGlyphFaceRadius), colours().hoverFill);
       drawCentredGlyph(dc, Glyph::MinimizeDash, local, scaled(kGlyphSize),
-                       lit ? colours().glyphLit : colours().glyphIdle);
-      return {scaled(kGlyphFaceRadius), colours().focusRing};
+                       lit ? colours().hoverText : colours().glyphIdle);
+      return {scaled(kGlyphFaceRadius), colours().glyphFocusRing};
     }
     case ButtonStyle::OutlineButton: {
-      if (look.hovered || look.pressed) fillRoundRect(dc, local, scaled(kFaceRadius), colours().hoverFill);
-      strokeRoundRect(dc, local, scaled(kFaceRadius), colours().outlineBorder, kHairline);
-      drawCentredLabel(dc, caption, local, state.font(SetupFontRole::Note),
-                       look.disabled ? colours().outlineDisabledText : colours().outlineText);
-      return {scaled(kFaceRadius), colours().focusRing};
+      const bool filled = lit || colours().outlineFace != colours().background;
+      if (filled) fillRoundRect(dc, local, scaled(kFaceRadius), lit ? colours().hoverFill : colours().outlineFace);
+      strokeRoundRect(dc, local, scaled(kFaceRadius), lit ? colours().hoverBorder : colours().outlineBorder,
+                      kHairline);
+      Colour text = lit ? colours().hoverText : colours().outlineText;
+      if (look.disabled) text = colours().outlineDisabledText;
+      drawCentredLabel(dc, caption, local, state.font(SetupFontRole::Note), text);
+      return {scaled(kFaceRadius), colours().outlineFocusRing};
     }
   }
-  return {scaled(kFaceRadius), colours().focusRing};  // styles the setup window never assigns: background only
+  return {scaled(kFaceRadius), colours().outlineFocusRing};  // styles the setup window never assigns: background only
+}
+
+// The ring lies on the face, inset from its edge, so it is drawn on the
+// face's own colour and keeps its contrast against it.
+void drawFocusRing(HDC dc, const RECT& local, const FocusRing& ring) {
+  const int32_t inset = scaled(kFocusRingInset);
+  const RECT inside{local.left + inset, local.top + inset, local.right - inset, local.bottom - inset};
+  strokeRoundRect(dc, inside, std::max(ring.radius - inset, 0), ring.colour, float(scaled(kFocusRingWidth)));
 }
 
 std::wstring captionOf(HWND button) {
@@ -402,6 +414,13 @@ void paintSetupWindow(HDC paintDc) {
   const SetupLayout& layout = state.layout;
 
   paintChrome(dc, client, state.screenDpi);
+  // Before the buttons exist (the first frame), the window draws the minimize
+  // button's look where the button will be.
+  if (!state.minimizeButton) {
+    const RECT minimize = toRect(footerPlacement(view.buttons, layout.separatorRect, state.screenDpi).minimize);
+    fillSolidRect(dc, minimize, colours().background);  // as the button does, over the border's hairline
+    drawFace(dc, ButtonStyle::CaptionGlyphButton, minimize, ButtonLook{}, std::wstring());
+  }
   drawTextInRect(dc, layout.heading, toRect(layout.headingRect), state.font(SetupFontRole::Heading),
                  view.alert ? colours().alertText : colours().headingText, kBlockFormat);
   if (!view.detail.empty()) {
@@ -434,7 +453,7 @@ bool drawOwnerButton(const DRAWITEMSTRUCT& item) {
 
   fillSolidRect(dc, local, colours().background);
   const FocusRing ring = drawFace(dc, style, local, look, captionOf(item.hwndItem));
-  if (look.focusRing) strokeRoundRect(dc, local, ring.radius, ring.colour, kHairline);
+  if (look.focusRing) drawFocusRing(dc, local, ring);
   buffer.blit(item.rcItem.left, item.rcItem.top);
   return true;
 }

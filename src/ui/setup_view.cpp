@@ -59,6 +59,8 @@ LiveSetting headingLiveSetting(const SetupViewState& view) {
 
 bool isNewScreen(const SetupViewState& before, const SetupViewState& after) { return before.heading != after.heading; }
 
+bool announcesDetail(const SetupViewState& view) { return view.alert && !view.detail.empty(); }
+
 int32_t readableProgress(int32_t progress) {
   if (progress < ProgressMoving) return -1;
   if (progress == ProgressMoving) return 0;

@@ -66,6 +66,10 @@ LiveSetting headingLiveSetting(const SetupViewState& view);
 // A screen change is announced once: when the heading text changed.
 bool isNewScreen(const SetupViewState& before, const SetupViewState& after);
 
+// The failure screen's instruction is spoken too (politely, after the heading
+// and the button that takes the focus); other details are read on request.
+bool announcesDetail(const SetupViewState& view);
+
 // The bar's value for screen readers: the shown percentage (0..100), 0 while
 // the bar moves without one, -1 without a bar.
 int32_t readableProgress(int32_t progress);

@@ -10,6 +10,8 @@
 #include "ui/setup_layout.h"
 #include "ui/setup_view.h"
 
+struct IAccPropServices;
+
 struct SetupWindowState {
   // Set by openSetupWindow, read when it creates the buttons.
   HINSTANCE instance = nullptr;
@@ -28,6 +30,17 @@ struct SetupWindowState {
   // Tick count of the last value-change event of the bar, written by applyView
   // when it raises one; openSetupWindow makes the first change due at once.
   uint32_t progressAnnouncedAt = 0;
+  // Set by startAnnouncing once the first frame is on the screen, cleared by
+  // stopAnnouncing at close: until then no announcement is raised. The
+  // annotation service (one per window, null where COM has none) and whether
+  // this thread's COM was started for it go with it.
+  bool announcing = false;
+  bool comStarted = false;
+  IAccPropServices* annotations = nullptr;
+  // The child that gets the focus back when the window is activated again:
+  // written when the window is deactivated, and by applyView on the failure
+  // screen ("다시 시도"); null after closeSetupWindow.
+  HWND focusOnReturn = nullptr;
   // Stored by applyView (open fills in the preparing heading); back to the
   // default by closeSetupWindow. Read by layout, painting and commands.
   SetupViewState view;

@@ -21,6 +21,8 @@ constexpr int kCancelCloseId = 11;
 constexpr int kRetryId = 12;
 constexpr UINT_PTR kAnimationTimer = 1;
 constexpr UINT kAnimationIntervalMs = 30;
+// Posted by openSetupWindow after the first frame.
+constexpr UINT kStartAnnouncingMessage = WM_APP + 1;
 // Not in every SDK's dwmapi.h: Windows 11 attributes, ignored by older systems.
 constexpr DWORD kDwmWindowCornerPreference = 33;
 constexpr DWORD kDwmBorderColour = 34;
@@ -99,12 +101,14 @@ bool registerSetupWindowClass(HINSTANCE instance) {
   return classRegistered;
 }
 
-// Rounded corners and a matching border on Windows 11; older systems keep square corners.
+// Rounded corners and a border in the window's border colour on Windows 11
+// (the system's window text in high contrast); older systems keep square
+// corners. Applied again whenever the colours change.
 void applyWindowFrameAttributes(HWND window) {
   if (!isSystemDllLoadable(L"dwmapi.dll")) return;
   const DWORD corner = kDwmCornerRound;
   if (FAILED(DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner)))) return;
-  const COLORREF border = COLORREF(palette::kBorder);
+  const COLORREF border = COLORREF(setupWindowState().colours.border);
   DwmSetWindowAttribute(window, kDwmBorderColour, &border, sizeof(border));
 }
 
@@ -114,6 +118,18 @@ HWND createButton(HWND parent, const wchar_t* caption, DWORD style, int id, Butt
                                       setupWindowState().instance, nullptr);
   attachButtonStyle(button, look);
   return button;
+}
+
+// Reading order is creation order: the texts and the bar, then the buttons.
+void createChildren(SetupWindowState& state) {
+  createReadableBlocks(state.window);
+  state.minimizeButton = createButton(state.window, setup_texts::kMinimizeCaption, 0, kMinimizeId,
+                                      ButtonStyle::CaptionGlyphButton);
+  state.cancelButton =
+      createButton(state.window, setup_texts::kCancelCaption, WS_TABSTOP, kCancelCloseId, ButtonStyle::OutlineButton);
+  state.retryButton =
+      createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
+  if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
 }
 
 void moveButton(HWND button, const LayoutRect& rect) {
@@ -129,8 +145,11 @@ void setCaptionIfChanged(HWND button, const wchar_t* caption) {
 // A button that goes away hands the focus to the window, so no hidden
 // button keeps it (Enter would press it).
 void showButton(HWND button, bool shown) {
-  if (!shown && GetFocus() == button) SetFocus(GetParent(button));
   ShowWindow(button, shown ? SW_SHOW : SW_HIDE);
+  if (shown) return;
+  HWND& focusOnReturn = setupWindowState().focusOnReturn;
+  if (focusOnReturn == button) focusOnReturn = nullptr;
+  if (GetFocus() == button) SetFocus(GetParent(button));  // hidden first: the window cannot hand it back
 }
 
 void placeFooterButtons() {
@@ -230,12 +249,40 @@ Colour systemColour(int index) { return Colour(GetSysColor(index)); }
 bool refreshColours() {
   SetupColours& colours = setupWindowState().colours;
   const SetupColours wanted =
-      isHighContrastOn() ? highContrastColours(SystemColours{systemColour(COLOR_WINDOW), systemColour(COLOR_WINDOWTEXT),
-                                                             systemColour(COLOR_BTNFACE), systemColour(COLOR_BTNTEXT),
-                                                             systemColour(COLOR_HIGHLIGHT)})
-                         : kDarkColours;
+      isHighContrastOn()
+          ? highContrastColours(SystemColours{systemColour(COLOR_WINDOW), systemColour(COLOR_WINDOWTEXT),
+                                              systemColour(COLOR_BTNFACE), systemColour(COLOR_BTNTEXT),
+                                              systemColour(COLOR_HIGHLIGHT), systemColour(COLOR_HIGHLIGHTTEXT),
+                                              systemColour(COLOR_GRAYTEXT)})
+          : kDarkColours;
   if (wanted == colours) return false;
   colours = wanted;
+  return true;
+}
+
+// The focused button, kept while the window is inactive (Alt+Tab, another
+// program, minimised): without it the focus returns to the window itself,
+// where Enter does nothing and a screen reader reads only the title.
+// Only the tab stops: the minimize button takes the focus when clicked, and
+// Enter on it after a restore would minimize the window again.
+bool canTakeFocusBack(HWND window, HWND child) {
+  return child && IsChild(window, child) && IsWindowVisible(child) && IsWindowEnabled(child) &&
+         (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP);
+}
+
+void rememberFocus(HWND window) {
+  const HWND focused = GetFocus();
+  setupWindowState().focusOnReturn = canTakeFocusBack(window, focused) ? focused : nullptr;
+}
+
+// The remembered button, else "다시 시도" while it is shown; used once.
+bool restoreFocus(HWND window) {
+  SetupWindowState& state = setupWindowState();
+  HWND target = state.focusOnReturn;
+  if (!canTakeFocusBack(window, target)) target = canTakeFocusBack(window, state.retryButton) ? state.retryButton : nullptr;
+  state.focusOnReturn = nullptr;
+  if (!target) return false;
+  SetFocus(target);
   return true;
 }
 
@@ -297,9 +344,28 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return 0;  // closing is the install flow's decision
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-      // High contrast switched on or off, or its colours changed: repaint at once.
-      if (refreshColours()) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      // High contrast switched on or off, or its colours changed: the frame
+      // and every pixel follow at once.
+      if (refreshColours()) {
+        applyWindowFrameAttributes(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      }
       break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        rememberFocus(window);
+      } else if (!HIWORD(wParam) && restoreFocus(window)) {
+        return 0;  // not DefWindowProc: it would put the focus on the window itself
+      }
+      break;
+    case WM_SETFOCUS:
+      // The window itself gets the focus when it is restored from minimised
+      // (activated while still minimised): the button takes it, as in a dialog.
+      if (restoreFocus(window)) return 0;
+      break;
+    case kStartAnnouncingMessage:
+      startAnnouncing();
+      return 0;
     case WM_TIMER:
       if (wParam == kAnimationTimer) {
         SetupWindowState& state = setupWindowState();
@@ -358,24 +424,24 @@ bool openSetupWindow(HINSTANCE instance) {
   // Focus rings stay hidden until the keyboard is used.
   SendMessageW(state.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 
-  createReadableBlocks(state.window);  // before the buttons: creation order is reading order
-  state.minimizeButton = createButton(state.window, setup_texts::kMinimizeCaption, 0, kMinimizeId,
-                                      ButtonStyle::CaptionGlyphButton);
-  state.cancelButton =
-      createButton(state.window, setup_texts::kCancelCaption, WS_TABSTOP, kCancelCloseId, ButtonStyle::OutlineButton);
-  state.retryButton =
-      createButton(state.window, setup_texts::kRetryCaption, WS_TABSTOP, kRetryId, ButtonStyle::PrimaryButton);
-  if (state.minimizeButton) ShowWindow(state.minimizeButton, SW_SHOW);
   state.pendingEvent = SetupEvent::None;
   state.buttonsChangedAt = GetTickCount();
   state.placed = false;
   if (state.view.heading.empty()) state.view.heading = setup_texts::kPreparingHeading;
 
+  // The first frame is the window's own paint, the minimize button's look
+  // included; the children (Common Controls) come right after it, off the
+  // path to the first frame, and the relayout places them.
   relayoutSetupWindow();
   ShowWindow(state.window, SW_SHOW);
   SetForegroundWindow(state.window);
   UpdateWindow(state.window);
-  announceViewChange(SetupViewState{});
+  createChildren(state);
+  relayoutSetupWindow();
+  UpdateWindow(state.window);
+  // Screen readers are told about the window once it is on the screen: the
+  // annotation service (COM) is not on the path to the first frame.
+  PostMessageW(state.window, kStartAnnouncingMessage, 0, 0);
   return true;
 }
 
@@ -388,19 +454,24 @@ void applyView(const SetupViewState& view) {
   if (!state.window) return;
   relayoutSetupWindow();
   UpdateWindow(state.window);
-  // The failure screen asks the user to act: the keyboard starts on "다시 시도".
+  // The failure screen asks the user to act: the keyboard starts on "다시 시도",
+  // also when the user comes back to the window later.
+  HWND newFocus = nullptr;
   if (showsRetryButton(state.view.buttons) && !showsRetryButton(before.buttons) && state.retryButton) {
-    SetFocus(state.retryButton);
+    newFocus = state.retryButton;
+    state.focusOnReturn = newFocus;
   }
-  announceViewChange(before);
+  announceViewChange(before, newFocus);
 }
 
 void closeSetupWindow() {
   SetupWindowState& state = setupWindowState();
   if (state.window) {
     KillTimer(state.window, kAnimationTimer);
+    stopAnnouncing();
     DestroyWindow(state.window);  // the buttons go with it
   }
+  state.focusOnReturn = nullptr;
   state.window = nullptr;
   state.minimizeButton = nullptr;
   state.cancelButton = nullptr;

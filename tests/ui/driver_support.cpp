@@ -6,6 +6,18 @@ namespace driver {
 namespace {
 constexpr int kClassChars = 64;
 constexpr LPARAM kAltDown = LPARAM(1) << 29;
+constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
+constexpr int kTextChars = 256;
+
+void CALLBACK hearEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG objectId, LONG, DWORD, DWORD) {
+  if (!hwnd || objectId != OBJID_CLIENT) return;
+  wchar_t name[kClassChars] = {};
+  GetClassNameW(hwnd, name, kClassChars);
+  wchar_t text[kTextChars] = {};
+  GetWindowTextW(hwnd, text, kTextChars);
+  printLine("heard %s %s %d %s", event == EVENT_OBJECT_FOCUS ? "focus" : "liveregion", utf8(name).c_str(),
+            GetDlgCtrlID(hwnd), utf8(text).c_str());
+}
 
 BOOL CALLBACK countIfSetupWindow(HWND window, LPARAM counter) {
   wchar_t name[kClassChars] = {};
@@ -16,6 +28,13 @@ BOOL CALLBACK countIfSetupWindow(HWND window, LPARAM counter) {
 }  // namespace
 
 HWND setupWindow() { return FindWindowW(kSetupClass, nullptr); }
+
+void hearAnnouncementsInContext() {
+  const DWORD flags = WINEVENT_INCONTEXT;
+  const HMODULE self = GetModuleHandleW(nullptr);
+  SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, self, hearEvent, GetCurrentProcessId(), 0, flags);
+  SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, self, hearEvent, GetCurrentProcessId(), 0, flags);
+}
 
 int countSetupWindows() {
   int count = 0;

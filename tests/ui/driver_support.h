@@ -31,6 +31,11 @@ HWND keyboardTarget();
 void printRect(const char* label, const char* name, const RECT& rect);
 void printPump(const char* scenario, const PumpResult& result);
 
+// Prints "heard EVENT CLASS ID TEXT" for every focus and live-region event of
+// this process, from an in-context hook: called while the event is raised, so
+// TEXT is the name at that moment, not later.
+void hearAnnouncementsInContext();
+
 // Prints "shot NAME left top right bottom" and waits for one line on stdin,
 // so the journey can photograph the screen while the window holds still.
 void holdForScreenshot(const char* name, bool handshake);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "ui/colours.h"
@@ -108,22 +109,32 @@ TEST(Colours, ColourReferencesKeepRedInTheLowByteAndArgbIsOpaque) {
   EXPECT_EQ(toArgb(rgb(255, 0, 0)), 0xFFFF0000u);
 }
 
-TEST(Colours, HighContrastPaintsEveryPairInTheSystemsColoursThatKeepThemApart) {
-  // High Contrast Black: every text and mark must stand out from what it is drawn on.
-  const SystemColours black{rgb(0, 0, 0), rgb(255, 255, 255), rgb(0, 0, 0), rgb(255, 255, 255), rgb(26, 235, 255)};
-  const SetupColours hc = highContrastColours(black);
-  const std::pair<Colour, Colour> shownOn[] = {
-      {hc.headingText, hc.background}, {hc.alertText, hc.background}, {hc.detailText, hc.background},
-      {hc.titleText, hc.background},   {hc.badgeGlyph, hc.badge},      {hc.barFill, hc.barTrack},
-      {hc.noteText, hc.noteBox},       {hc.activeDot, hc.noteBox},     {hc.idleDot, hc.noteBox},
-      {hc.primaryText, hc.primaryFace}, {hc.primaryText, hc.primaryHovered}, {hc.outlineText, hc.background},
-      {hc.outlineBorder, hc.background}, {hc.focusRing, hc.outlineBorder}, {hc.primaryFocusRing, hc.primaryFace},
-      {hc.glyphIdle, hc.background},   {hc.separator, hc.background},  {hc.border, hc.barTrack},
+TEST(Colours, HighContrastDrawsEveryControlInAMatchedSystemPair) {
+  // Every system colour different, and button text far from button face only:
+  // a caption or border drawn across pairs (button text on the window) is caught.
+  const SystemColours system{rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3), rgb(4, 4, 4),
+                             rgb(5, 5, 5), rgb(6, 6, 6), rgb(7, 7, 7)};
+  const SetupColours hc = highContrastColours(system);
+  const std::pair<Colour, Colour> matched[] = {  // the last: a lit fill on the window
+      {system.windowText, system.window}, {system.buttonText, system.buttonFace}, {system.highlightText, system.highlight},
+      {system.grayText, system.window}, {system.grayText, system.buttonFace}, {system.highlight, system.window}};
+  // (ink, paper) for everything the painter draws on something else.
+  const std::pair<Colour, Colour> drawn[] = {
+      {hc.border, hc.background},           {hc.badge, hc.background},          {hc.badgeGlyph, hc.badge},
+      {hc.titleText, hc.background},        {hc.headingText, hc.background},    {hc.alertText, hc.background},
+      {hc.detailText, hc.background},       {hc.barTrackOutline, hc.background}, {hc.barTrackOutline, hc.barTrack},
+      {hc.barFill, hc.barTrack},            {hc.border, hc.noteBox},            {hc.noteText, hc.noteBox},
+      {hc.activeDot, hc.noteBox},           {hc.idleDot, hc.noteBox},           {hc.separator, hc.background},
+      {hc.primaryFace, hc.background},      {hc.primaryPressed, hc.background}, {hc.primaryHovered, hc.background},
+      {hc.primaryText, hc.primaryFace},     {hc.primaryText, hc.primaryPressed}, {hc.primaryText, hc.primaryHovered},
+      {hc.primaryDisabledText, hc.primaryDisabledFace}, {hc.primaryFocusRing, hc.primaryFace},
+      {hc.glyphIdle, hc.background},        {hc.hoverFill, hc.background},      {hc.hoverText, hc.hoverFill},
+      {hc.hoverBorder, hc.hoverFill},       {hc.outlineBorder, hc.outlineFace}, {hc.outlineText, hc.outlineFace},
+      {hc.outlineDisabledText, hc.outlineFace}, {hc.outlineFocusRing, hc.outlineFace},
+      {hc.glyphFocusRing, hc.background},
   };
-  for (const auto& [ink, paper] : shownOn) EXPECT_NE(ink, paper);
-  EXPECT_TRUE(hc.outlineShapes);  // the bar track and note box are black on black: outlined
-  EXPECT_EQ(hc.background, black.window);
-  EXPECT_EQ(hc.primaryFace, black.highlight);
-  EXPECT_FALSE(kDarkColours.outlineShapes);
-  EXPECT_EQ(kDarkColours.noteText, rgb(205, 205, 205));
+  for (const auto& pair : drawn) EXPECT_NE(std::find(std::begin(matched), std::end(matched), pair), std::end(matched));
+  EXPECT_TRUE(hc.outlineNoteBox);  // the note box has the window's colour: outlined
+  EXPECT_EQ(hc.background, system.window);
+  EXPECT_EQ(hc.outlineFace, system.buttonFace);  // the close button keeps its face and its text apart
 }

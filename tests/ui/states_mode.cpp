@@ -91,6 +91,7 @@ int runStatesMode(bool handshake) {
   printLine("lineheight detail %d", lineHeight(13, 400, dpi));
   printLine("lineheight note %d", lineHeight(12, 400, dpi));
 
+  hearAnnouncementsInContext();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!openSetupWindow(instance)) {
     printLine("open 0");
@@ -135,6 +136,14 @@ int runStatesMode(bool handshake) {
   // Wine reports the pointer's leave on a timer of its own, sometimes after
   // the next screenshot: deliver it now so no later shot shows the lit button.
   SendMessageW(GetDlgItem(setupWindow(), kRetryId), WM_MOUSELEAVE, 0, 0);
+
+  // A failure while the user looks elsewhere; a screen reader's client takes
+  // the foreground away and gives it back.
+  applyView(progressView(64, 42));
+  applyView(failureView());
+  settle(100);
+  reportState("failed-away");
+  holdForScreenshot("failed-away", handshake);
 
   // High contrast switched off while the window is open: it repaints at once.
   if (GetEnvironmentVariableW(kHighContrastVariable, nullptr, 0)) {

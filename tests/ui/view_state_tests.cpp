@@ -75,6 +75,13 @@ TEST(ScreenReaders, ANewHeadingIsOneAnnouncementAndOnlyTheFailureInterrupts) {
   EXPECT_EQ(headingLiveSetting(failureView()), LiveSetting::Assertive);
   EXPECT_EQ(headingLiveSetting(progressView(64, 42)), LiveSetting::Polite);
   EXPECT_EQ(headingLiveSetting(cancellingView()), LiveSetting::Polite);
+  // Only the failure's instruction is spoken with it; progress details are read on request.
+  EXPECT_TRUE(announcesDetail(failureView()));
+  EXPECT_FALSE(announcesDetail(progressView(64, 42)));
+  EXPECT_FALSE(announcesDetail(cancellingView()));
+  SetupViewState bare = failureView();
+  bare.detail.clear();
+  EXPECT_FALSE(announcesDetail(bare));
 }
 
 TEST(ScreenReaders, TheBarReadsTheShownPercentageAndChangesAtMostOnceASecond) {

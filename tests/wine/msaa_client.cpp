@@ -1,10 +1,14 @@
 // Reads the real setup window from another process the way a screen reader
 // does (MSAA) and prints one fact per line:
-//   msaa_client tree                 system colours, the client's children in order, and the focus
+//   msaa_client tree                 system colours, the client's children in order with what the
+//                                    program annotated and what pointing at each finds, and the focus
 //   msaa_client watch TIMEOUT_MS     focus, value and live-region events (out-of-context hook) until
 //                                    the window has come and gone or the time runs out
 //   msaa_client keys KEYS            SendInput per character, t = Tab, s = Shift+Tab; the focus after each
 //   msaa_client press NAME           the default action of the child named NAME, after a user's pause
+//   msaa_client away                 another window takes the foreground and gives it back (Alt+Tab),
+//                                    then the window is minimised and restored; the focus after
+//                                    each, then Enter
 // Exit 0 when done, 2 when no setup window was found.
 #include <windows.h>
 // commctrl.h and oleacc.h need the types of windows.h
@@ -24,6 +28,10 @@ constexpr DWORD kKeySettleMs = 300;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchPollMs = 100;
 constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8 headers only
+// What the test build records of its annotations: a property per GUID, value + 1.
+constexpr GUID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr GUID kRoleProperty = {0xcb905ff2, 0x7bd1, 0x4c05, {0xb3, 0xc8, 0xe6, 0xc2, 0x41, 0x36, 0x4d, 0x70}};
+constexpr int kGuidChars = 39;
 
 std::wstring bstrText(BSTR text) {
   std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
@@ -59,6 +67,28 @@ long numberOf(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), 
   return out.lVal;
 }
 
+// The annotated value, -1 when none was recorded.
+long annotation(HWND window, const GUID& property) {
+  wchar_t name[kGuidChars] = {};
+  StringFromGUID2(property, name, kGuidChars);
+  return long(reinterpret_cast<INT_PTR>(GetPropW(window, name))) - 1;
+}
+
+// What pointing at the middle of a child finds, as touch or mouse reading does:
+// the window under the point, and the accessible object's name there.
+std::string pointedAt(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  Element pointed;
+  std::wstring name;
+  if (SUCCEEDED(AccessibleObjectFromPoint(middle, &pointed.object, &pointed.child))) {
+    name = nameOf(pointed);
+    pointed.object->Release();
+  }
+  return "window " + std::to_string(WindowFromPoint(middle) == child ? 1 : 0) + " name " + utf8(name);
+}
+
 HWND setupWindow() {
   const HWND window = FindWindowW(kWindowClass, nullptr);
   return window && IsWindowVisible(window) ? window : nullptr;
@@ -82,11 +112,14 @@ void printChild(long index, const Element& element) {
   const long state = numberOf(&IAccessible::get_accState, element);
   const std::wstring value = valueOf(element);
   const bool bar = child && className(child) == PROGRESS_CLASSW;
-  printLine("child %ld %s visible %d role %ld value %s pos %ld marquee %d name %s", index,
-        child ? utf8(className(child)).c_str() : "-", state >= 0 && !(state & STATE_SYSTEM_INVISIBLE) ? 1 : 0,
+  const bool shown = state >= 0 && !(state & STATE_SYSTEM_INVISIBLE);
+  printLine("child %ld %s visible %d role %ld value %s pos %ld marquee %d live %ld name %s", index,
+        child ? utf8(className(child)).c_str() : "-", shown ? 1 : 0,
         numberOf(&IAccessible::get_accRole, element), value.empty() ? "-" : utf8(value).c_str(),
         bar ? long(SendMessageW(child, PBM_GETPOS, 0, 0)) : -1,
-        bar ? ((GetWindowLongW(child, GWL_STYLE) & PBS_MARQUEE) ? 1 : 0) : -1, utf8(nameOf(element)).c_str());
+        bar ? ((GetWindowLongW(child, GWL_STYLE) & PBS_MARQUEE) ? 1 : 0) : -1,
+        child ? annotation(child, kLiveSettingProperty) : -1, utf8(nameOf(element)).c_str());
+  if (shown && child) printLine("point %ld %s", index, pointedAt(child).c_str());
 }
 
 // Calls visit(index, element) for each child of the window's client object, in
@@ -136,7 +169,8 @@ void printSystemColours() {
     const char* name;
     int index;
   } colours[] = {{"window", COLOR_WINDOW}, {"windowtext", COLOR_WINDOWTEXT}, {"btnface", COLOR_BTNFACE},
-                 {"btntext", COLOR_BTNTEXT}, {"highlight", COLOR_HIGHLIGHT}};
+                 {"btntext", COLOR_BTNTEXT}, {"highlight", COLOR_HIGHLIGHT},
+                 {"highlighttext", COLOR_HIGHLIGHTTEXT}, {"graytext", COLOR_GRAYTEXT}};
   for (const auto& colour : colours) {
     const COLORREF c = GetSysColor(colour.index);
     printLine("syscolour %s %d %d %d", colour.name, GetRValue(c), GetGValue(c), GetBValue(c));
@@ -145,6 +179,7 @@ void printSystemColours() {
 
 int printTree(HWND window) {
   printSystemColours();
+  printLine("window role %ld", annotation(window, kRoleProperty));
   if (!forEachChild(window, printChild)) return 2;
   printFocus(window);
   return 0;
@@ -195,6 +230,32 @@ int pressNamed(HWND window, const std::wstring& wanted) {
   });
   printLine("pressed %s", how ? how : "nothing");
   return how ? 0 : 2;
+}
+
+// The user switches to another program and back while the window waits.
+int goAwayAndBack(HWND window) {
+  const HWND elsewhere = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                         nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(elsewhere);
+  Sleep(kKeySettleMs);
+  printLine("foreground away %d", GetForegroundWindow() == elsewhere ? 1 : 0);
+  SetForegroundWindow(window);
+  Sleep(kKeySettleMs);
+  printLine("foreground back %d", GetForegroundWindow() == window ? 1 : 0);
+  printFocus(window);
+  // Minimised from the taskbar and restored.
+  for (WPARAM command : {SC_MINIMIZE, SC_RESTORE}) {
+    PostMessageW(window, WM_SYSCOMMAND, command, 0);
+    Sleep(kKeySettleMs);
+  }
+  SetForegroundWindow(window);
+  Sleep(kKeySettleMs);
+  printLine("restored iconic %d", IsIconic(window) ? 1 : 0);
+  printFocus(window);
+  sendKey(VK_RETURN, false);
+  Sleep(kKeySettleMs);
+  DestroyWindow(elsewhere);
+  return 0;
 }
 
 struct Watch {
@@ -259,5 +320,6 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && wcscmp(argv[1], L"tree") == 0) return printTree(window);
   if (argc == 3 && wcscmp(argv[1], L"keys") == 0) return pressKeys(window, argv[2]);
   if (argc == 3 && wcscmp(argv[1], L"press") == 0) return pressNamed(window, argv[2]);
+  if (argc == 2 && wcscmp(argv[1], L"away") == 0) return goAwayAndBack(window);
   return 3;
 }
