@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "host/win32_handles.h"

@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
