@@ -93,11 +93,13 @@ constexpr DWORD kFolderHoldAccess = FILE_LIST_DIRECTORY | DELETE | READ_CONTROL;
 constexpr DWORD kFolderHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // A fresh "Norvane-download-{GUID}" folder in the user's temporary folder,
-// held from its creation on. The temporary folder may be shared (SYSTEM's is
-// writable by everyone): until the hold, the quiet time keeps other runs away.
+// private from its creation (SYSTEM, Administrators and this account; the
+// staged file inherits that) and held from then on. The temporary folder may
+// be shared (SYSTEM's Temp lets every account add files): nobody else may put
+// a DLL beside the installer. Until the hold, the quiet time keeps other runs away.
 ScopedFile createStagingDirectory(std::wstring& directory) {
   std::wstring candidate = freshTempPath(kStagingFolderPrefix, L"");
-  if (candidate.empty() || !CreateDirectoryW(candidate.c_str(), nullptr)) return {};
+  if (candidate.empty() || !createPrivateFolder(candidate)) return {};
   ScopedFile held = openPlain(candidate, kFolderHoldAccess, kFolderHoldSharing, true);
   if (!held) {
     RemoveDirectoryW(candidate.c_str());

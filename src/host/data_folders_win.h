@@ -1,7 +1,10 @@
 #pragma once
-// Our folders under the machine-wide data folder and the files in them, made
-// and opened so that an ordinary account cannot turn them into another file:
-// folders get explicit, protected rights; nothing is used through a link.
+// Our folders under the data folders and the files in them, made and held so
+// that no other account can turn them into another place: a folder is opened
+// once without following links, checked (kind, final path, owner) before any
+// rights are set, and held open without delete sharing for as long as it is
+// used, so that nobody can rename or replace it meanwhile. Everything inside
+// goes by name relative to the held handle (relative_files_win.h).
 #include <string>
 
 #include "host/win32_handles.h"
@@ -19,12 +22,35 @@ inline constexpr wchar_t kMachineLogsSddl[] =
 // True when it was made or is already there.
 bool createDataFolder(const std::wstring& path, const wchar_t* sddl);
 
-// The folder, opened without following a link; invalid when it is missing,
-// not a folder or a reparse point. When this account may, its rights are set
-// to `sddl` through the handle, mending a folder made before. With
-// `mustSetRights` a folder whose rights this account cannot set is not used:
-// an elevated run must not write where an ordinary account holds the rights.
-ScopedFile openDataFolder(const std::wstring& path, const wchar_t* sddl, bool mustSetRights);
+// Creates a new folder that only SYSTEM, Administrators and this account may
+// use, its files inheriting the same. The rights come with the creation, so
+// the inherited rights of a shared parent (SYSTEM's Temp) never apply to it.
+// False when the folder could not be made or was already there.
+bool createPrivateFolder(const std::wstring& path);
+
+struct HeldFolder {
+  ScopedFile handle;       // without delete sharing: the folder stays where it was checked
+  std::wstring path;       // as we name it, for messages only
+  std::wstring finalPath;  // "\\?\C:\..." as checked
+  explicit operator bool() const { return handle.valid(); }
+};
+
+struct FolderRules {
+  const wchar_t* sddl = nullptr;  // protected rights set through the handle when this account may
+  // Elevated or SYSTEM: the rights must be set, and the folder must be owned
+  // by SYSTEM, Administrators, TrustedInstaller or this account itself.
+  bool elevated = false;
+};
+
+// The folder at `path`, held when it is a plain folder whose final path is
+// its parent's final path + its name (a link, or a parent reached through one,
+// gives another); invalid otherwise, or when someone else holds it with delete
+// access, or when `rules` refuse it.
+HeldFolder holdDataFolder(const std::wstring& path, const FolderRules& rules);
+
+// The subfolder `name` of a held folder, made there (with the rights of
+// `rules.sddl`) when missing, and held and checked like holdDataFolder.
+HeldFolder holdSubfolder(const HeldFolder& parent, const wchar_t* name, const FolderRules& rules);
 
 // "\\?\C:\..." of the open file or folder; empty when unknown.
 std::wstring finalPathOf(HANDLE handle);

@@ -27,7 +27,8 @@ std::wstring installedFilePath(const std::wstring& name);
 std::wstring machineDataRoot();
 std::wstring userDataRoot();
 std::wstring ownModulePath();
-// The user's temporary folder, ending in a backslash.
+// The temporary folder, ending in a backslash: SYSTEM gets its admin-only
+// SystemTemp where the system has GetTempPath2W.
 std::wstring userTempDirectory();
 std::wstring parentDirectory(const std::wstring& path);
 // Whether two paths name the same place as Windows compares names (ordinal,

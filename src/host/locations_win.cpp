@@ -51,8 +51,14 @@ std::wstring machineDataRoot() { return createdDataRoot(CSIDL_COMMON_APPDATA, kM
 std::wstring userDataRoot() { return createdDataRoot(CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr); }
 
 std::wstring userTempDirectory() {
+  // GetTempPath2W gives SYSTEM the admin-only SystemTemp instead of the
+  // Windows folder's Temp, where every account may create files. Looked up
+  // at run time: older systems lack it.
+  using GetTempPath2Function = DWORD(WINAPI*)(DWORD, LPWSTR);
+  const auto getTempPath2 = reinterpret_cast<GetTempPath2Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
   wchar_t buffer[kTempPathChars] = {};
-  const DWORD length = GetTempPathW(kTempPathChars, buffer);
+  const DWORD length = getTempPath2 ? getTempPath2(kTempPathChars, buffer) : GetTempPathW(kTempPathChars, buffer);
   if (length == 0 || length > kTempPathChars) return {};
   return std::wstring(buffer, length);
 }

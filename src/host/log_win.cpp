@@ -4,18 +4,21 @@
 #include <cstdarg>
 #include <cwchar>
 #include <string>
+#include <utility>
 
+#include "host/account_win.h"
 #include "host/data_folders_win.h"
 #include "host/locations.h"
 #include "host/log.h"
 #include "host/log_rotation_win.h"
+#include "host/relative_files_win.h"
 #include "host/win32_handles.h"
 
 namespace {
 
-constexpr wchar_t kLogFileName[] = L"\\host.log";
-constexpr wchar_t kRotatedSuffix[] = L".1";
-constexpr wchar_t kLogFolderName[] = L"\\logs";
+constexpr wchar_t kLogFileName[] = L"host.log";
+constexpr wchar_t kRotatedName[] = L"host.log.1";
+constexpr wchar_t kLogFolderName[] = L"logs";
 constexpr wchar_t kLogFileSddl[] = L"D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;BU)";
 constexpr wchar_t kLineFormat[] = L"[%02u:%02u:%02u.%03u] [%s %lu] %s\n";
 constexpr wchar_t kFallbackNotice[] = L"공용 기록 폴더를 얻지 못해 이 자리로 물러났다: %s";
@@ -23,125 +26,95 @@ constexpr unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
 constexpr DWORD kAppendAccess = FILE_APPEND_DATA | SYNCHRONIZE | FILE_READ_ATTRIBUTES;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::atomic<unsigned> consecutiveFailures{0};
-std::atomic<bool> fallbackNoticeWritten{false};
-std::atomic<bool> legacyLogsMigrated{false};
-
-struct LogFolder {
-  std::wstring path;
-  std::wstring finalPath;  // of the folder as opened and checked
-};
-
+// Where this process logs: a data root and its "logs" folder, both held from
+// the first line to the end of the process. The log file is created, opened
+// and rotated, and older logs are moved, only by name inside these handles.
 struct LogTarget {
-  std::wstring path;
-  std::wstring finalPath;  // the only file that may be written as host.log
-  bool usesFallback = false;
+  HeldFolder root;
+  HeldFolder logs;          // invalid when no folder could be held: nothing is logged
+  bool usesFallback = false;  // the machine-wide folders were refused or missing
+
+  // The log file must be the entry of the folder we hold, wherever that is now.
+  std::wstring logFinalPath() const { return finalPathOf(logs.handle.get()) + L"\\" + kLogFileName; }
+  std::wstring logDisplayPath() const { return logs.path + L"\\" + kLogFileName; }
 };
 
-bool isElevatedOrSystem();
-
-// The "logs" folder under `dataRoot`, made and opened without following
-// links; empty when either folder is missing, a link or not ours to use.
-LogFolder madeLogFolder(const std::wstring& dataRoot, bool machineWide) {
-  if (dataRoot.empty()) return {};
-  const wchar_t* rootRights = machineWide ? kMachineRootSddl : nullptr;
-  const wchar_t* logsRights = machineWide ? kMachineLogsSddl : nullptr;
-  const bool mustSetRights = machineWide && isElevatedOrSystem();
-  const ScopedFile root = openDataFolder(dataRoot, rootRights, mustSetRights);
-  const std::wstring folder = dataRoot + kLogFolderName;
-  if (!root || !createDataFolder(folder, logsRights)) return {};
-  const ScopedFile logs = openDataFolder(folder, logsRights, mustSetRights);
-  if (!logs) return {};
-  const std::wstring rootFinal = finalPathOf(root.get());
-  const std::wstring logsFinal = finalPathOf(logs.get());
-  if (rootFinal.empty() || !samePath(logsFinal, rootFinal + kLogFolderName)) return {};
-  return {folder, logsFinal};
-}
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Log files of older versions move into the log folder once, never replacing
-// a file that is already there.
-void migrateLegacyLogs(const std::wstring& logFolder, bool machineWide) {
-  struct LegacyLog {
-    std::wstring from;
-    const wchar_t* to;
-  };
-  const std::wstring machineRoot = machineDataRoot();
-  const std::wstring userRoot = userDataRoot();
-  LegacyLog moves[5];
-  size_t count = 0;
-  if (!machineRoot.empty()) {
-    moves[count++] = {machineRoot + L"\\service.log", L"service.log.old"};
-    moves[count++] = {machineRoot + L"\\service.log.1", L"service.log.1.old"};
-    if (machineWide) moves[count++] = {machineRoot + L"\\audit.log", L"audit.log"};
-  }
-  if (!userRoot.empty()) {
-    moves[count++] = {userRoot + L"\\host.log", L"host.log.old"};
-    moves[count++] = {userRoot + L"\\host.log.1", L"host.log.1.old"};
-  }
-  for (size_t i = 0; i < count; ++i) {
-    if (!fileExists(moves[i].from)) continue;
-    const std::wstring target = logFolder + L"\\" + moves[i].to;
-    if (!fileExists(target)) MoveFileExW(moves[i].from.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED);
-  }
-}
-
-LogFolder logDirectory(bool* usesFallback) {
-  LogFolder folder = madeLogFolder(machineDataRoot(), true);
-  const bool machineWide = !folder.path.empty();
-  if (usesFallback) *usesFallback = !machineWide;
-  if (!machineWide) folder = madeLogFolder(userDataRoot(), false);
-  if (folder.path.empty()) return {};
-  if (!legacyLogsMigrated.exchange(true)) migrateLegacyLogs(folder.path, machineWide);
-  return folder;
-}
-
-const LogTarget& logTarget() {
-  static const LogTarget target = [] {
-    LogTarget t;
-    const LogFolder folder = logDirectory(&t.usesFallback);
-    if (!folder.path.empty()) {
-      t.path = folder.path + kLogFileName;
-      t.finalPath = folder.finalPath + kLogFileName;
-    }
-    return t;
-  }();
+// A data root and its "logs" folder, held; both invalid unless both are.
+LogTarget holdLogFolders(const std::wstring& dataRoot, const FolderRules& rootRules, const FolderRules& logsRules) {
+  LogTarget target;
+  if (dataRoot.empty()) return target;
+  HeldFolder root = holdDataFolder(dataRoot, rootRules);
+  HeldFolder logs = holdSubfolder(root, kLogFolderName, logsRules);
+  if (!logs) return target;
+  target.root = std::move(root);
+  target.logs = std::move(logs);
   return target;
 }
 
-bool isLocalSystem() {
-  HANDLE rawToken = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return false;
-  const ScopedHandle token(rawToken);
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return false;
-  std::wstring storage((size + sizeof(wchar_t) - 1) / sizeof(wchar_t), L'\0');  // zero-filled, aligned
-  if (!GetTokenInformation(token.get(), TokenUser, storage.data(), size, &size)) return false;
-  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-  PSID system = nullptr;
-  if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system)) return false;
-  const bool same = EqualSid(reinterpret_cast<TOKEN_USER*>(storage.data())->User.Sid, system) != FALSE;
-  FreeSid(system);
-  return same;
+struct LegacyLog {
+  const wchar_t* name;
+  const wchar_t* newName;  // inside the log folder
+};
+constexpr LegacyLog kMachineLegacyLogs[] = {
+    {L"service.log", L"service.log.old"}, {L"service.log.1", L"service.log.1.old"}, {L"audit.log", L"audit.log"}};
+constexpr LegacyLog kUserLegacyLogs[] = {{L"host.log", L"host.log.old"}, {L"host.log.1", L"host.log.1.old"}};
+
+// Moves a log of an older version out of a held, checked folder, by handle:
+// only the plain, single-named file of that name in that very folder, never
+// what a link leads to, and never over a file already in the log folder.
+void moveLegacyLog(const HeldFolder& from, const LegacyLog& legacy, const HeldFolder& logs) {
+  RelativeOpen request;
+  request.access = DELETE | FILE_READ_ATTRIBUTES;
+  request.sharing = kShareAll;
+  const ScopedFile file = openInFolder(from.handle.get(), legacy.name, request);
+  if (!file || !isSoleNameAt(file.get(), from.finalPath + L"\\" + legacy.name)) return;
+  renameIntoFolder(file.get(), logs.handle.get(), legacy.newName, false);
 }
 
-bool isElevated() {
-  HANDLE rawToken = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return false;
-  const ScopedHandle token(rawToken);
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
-         elevation.TokenIsElevated != 0;
+// The machine folder's old logs move only when that folder is the log's own,
+// held and checked: a refused machine folder is nobody's to move files out of.
+void migrateLegacyLogs(const LogTarget& target) {
+  if (target.usesFallback) {
+    for (const LegacyLog& legacy : kUserLegacyLogs) moveLegacyLog(target.root, legacy, target.logs);
+    return;
+  }
+  for (const LegacyLog& legacy : kMachineLegacyLogs) moveLegacyLog(target.root, legacy, target.logs);
+  const HeldFolder userRoot = holdDataFolder(userDataRoot(), FolderRules());
+  if (!userRoot) return;
+  for (const LegacyLog& legacy : kUserLegacyLogs) moveLegacyLog(userRoot, legacy, target.logs);
 }
 
-bool isElevatedOrSystem() { return isLocalSystem() || isElevated(); }
+// The machine-wide folders, or the user's own when those cannot be held. An
+// elevated or SYSTEM run refuses machine folders that another account owns or
+// whose rights it cannot set.
+LogTarget settleLogTarget() {
+  const bool elevated = isLocalSystem() || isElevated();
+  LogTarget target = holdLogFolders(machineDataRoot(), {kMachineRootSddl, elevated}, {kMachineLogsSddl, elevated});
+  if (!target.logs) {
+    target = holdLogFolders(userDataRoot(), FolderRules(), FolderRules());
+    target.usesFallback = true;
+  }
+  if (target.logs) migrateLegacyLogs(target);
+  return target;
+}
 
-const wchar_t* accountTag() {
-  static const wchar_t* const tag = isLocalSystem() ? L"SYS" : isElevated() ? L"ADM" : L"USR";
-  return tag;
+// Everything the log keeps for the life of the process, made by the first
+// writeLog (thread-safe static initialisation) and never reset.
+struct LogState {
+  LogState() : target(settleLogTarget()), accountTag(isLocalSystem() ? L"SYS" : isElevated() ? L"ADM" : L"USR") {}
+
+  const LogTarget target;
+  const wchar_t* const accountTag;  // "SYS", "ADM" or "USR"
+  // Lines that failed in a row, shared by all threads; at
+  // log_limits::kMaxConsecutiveFailures the process stops logging.
+  std::atomic<unsigned> consecutiveFailures{0};
+  // The notice that the user's folder is used has been written.
+  std::atomic<bool> fallbackNoticeWritten{false};
+};
+
+LogState& logState() {
+  static LogState state;
+  return state;
 }
 
 enum class LineResult { Written, Failed, Unsafe };
@@ -151,16 +124,20 @@ struct OpenedLog {
   bool isNew = false;
 };
 
-// Neither open follows a link at the last step; what was opened is checked
-// before anything is written to it.
-OpenedLog openLogFile(const std::wstring& path) {
+// Created or opened by name inside the held log folder, never following a
+// link; what was opened is checked before anything is written to it.
+OpenedLog openLogFile(const LogTarget& target) {
+  RelativeOpen request;
+  request.access = kAppendAccess | READ_CONTROL | WRITE_DAC;
+  request.sharing = kShareAll;
+  request.disposition = RelativeDisposition::CreateNew;
   OpenedLog log;
-  log.file.reset(CreateFileW(path.c_str(), kAppendAccess | READ_CONTROL | WRITE_DAC, kShareAll, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  log.file = openInFolder(target.logs.handle.get(), kLogFileName, request);
   log.isNew = log.file.valid();
-  if (!log.file && GetLastError() == ERROR_FILE_EXISTS) {
-    log.file.reset(CreateFileW(path.c_str(), kAppendAccess, kShareAll, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!log.file && GetLastError() == ERROR_ALREADY_EXISTS) {
+    request.access = kAppendAccess;
+    request.disposition = RelativeDisposition::OpenExisting;
+    log.file = openInFolder(target.logs.handle.get(), kLogFileName, request);
   }
   return log;
 }
@@ -168,9 +145,9 @@ OpenedLog openLogFile(const std::wstring& path) {
 LineResult appendUtf8Line(const LogTarget& target, const std::wstring& text) {
   const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return LineResult::Failed;
-  const OpenedLog log = openLogFile(target.path);
+  const OpenedLog log = openLogFile(target);
   if (!log.file) return LineResult::Failed;
-  if (!isSoleNameAt(log.file.get(), target.finalPath)) return LineResult::Unsafe;
+  if (!isSoleNameAt(log.file.get(), target.logFinalPath())) return LineResult::Unsafe;
   LARGE_INTEGER size = {};
   if (!GetFileSizeEx(log.file.get(), &size) || uint64_t(size.QuadPart) >= log_limits::kRefuseAtBytes) {
     return LineResult::Failed;  // rotation keeps failing: the log stops growing here
@@ -188,8 +165,8 @@ LineResult appendUtf8Line(const LogTarget& target, const std::wstring& text) {
 }
 
 void rotateIfFull(const LogTarget& target) {
-  const ScopedFile full = openFullLog(target.path, target.finalPath);
-  if (full) renameOpenFile(full.get(), target.path + kRotatedSuffix);
+  const ScopedFile full = openFullLog(target.logs.handle.get(), kLogFileName, target.logFinalPath());
+  if (full) renameIntoFolder(full.get(), target.logs.handle.get(), kRotatedName, true);
 }
 
 // msvcrt's _vsnwprintf reads %s as a wide string, as our formats expect. It does
@@ -209,8 +186,9 @@ void formatTruncated(wchar_t* buffer, size_t capacity, const wchar_t* format, ..
 }  // namespace
 
 void writeLog(const wchar_t* format, ...) {
-  const LogTarget& target = logTarget();
-  if (target.path.empty() || consecutiveFailures.load() >= log_limits::kMaxConsecutiveFailures) return;
+  LogState& state = logState();
+  const LogTarget& target = state.target;
+  if (!target.logs || state.consecutiveFailures.load() >= log_limits::kMaxConsecutiveFailures) return;
 
   SYSTEMTIME now = {};
   GetLocalTime(&now);
@@ -222,20 +200,22 @@ void writeLog(const wchar_t* format, ...) {
 
   wchar_t line[log_limits::kLineChars];
   formatTruncated(line, log_limits::kLineChars, kLineFormat, unsigned(now.wHour), unsigned(now.wMinute),
-                  unsigned(now.wSecond), unsigned(now.wMilliseconds), accountTag(),
+                  unsigned(now.wSecond), unsigned(now.wMilliseconds), state.accountTag,
                   static_cast<unsigned long>(GetCurrentProcessId()), message);
 
   const LineResult result = appendUtf8Line(target, line);
   if (result == LineResult::Unsafe) {
-    consecutiveFailures.store(log_limits::kMaxConsecutiveFailures);  // runs on without a log
+    state.consecutiveFailures.store(log_limits::kMaxConsecutiveFailures);  // runs on without a log
     return;
   }
   if (result == LineResult::Failed) {
-    ++consecutiveFailures;
+    ++state.consecutiveFailures;
     rotateIfFull(target);  // a log grown past the limit takes lines again once rotated
     return;
   }
-  consecutiveFailures.store(0);
-  if (target.usesFallback && !fallbackNoticeWritten.exchange(true)) writeLog(kFallbackNotice, target.path.c_str());
+  state.consecutiveFailures.store(0);
+  if (target.usesFallback && !state.fallbackNoticeWritten.exchange(true)) {
+    writeLog(kFallbackNotice, target.logDisplayPath().c_str());
+  }
   rotateIfFull(target);
 }

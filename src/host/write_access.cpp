@@ -47,3 +47,8 @@ bool entriesGrantUntrustedWrite(const std::vector<AceView>& entries, uint32_t ma
 }
 
 bool isUntrustedOwner(const std::optional<std::wstring>& sid) { return !sid || !isTrustedWriterSid(*sid); }
+
+bool isAcceptedFolderOwner(const std::optional<std::wstring>& owner, const std::wstring& self) {
+  if (!owner || owner->empty()) return false;
+  return isTrustedWriterSid(*owner) || (!self.empty() && equalsIgnoringCase(*owner, self.c_str()));
+}

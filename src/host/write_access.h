@@ -37,6 +37,12 @@ bool entriesGrantUntrustedWrite(const std::vector<AceView>& entries, uint32_t ma
 // file. `sid` is empty when the owner is missing or unreadable.
 bool isUntrustedOwner(const std::optional<std::wstring>& sid);
 
+// Whom an elevated run lets own a folder it writes in: a trusted writer, or
+// the account `self` that runs it (its own folders, as made under the
+// "object creator" default-owner policy). Any other owner could have made the
+// folder to redirect us, and may rewrite its rights at any time.
+bool isAcceptedFolderOwner(const std::optional<std::wstring>& owner, const std::wstring& self);
+
 // Win32: the object's owner and DACL (a missing DACL grants everyone
 // everything; an unreadable descriptor is treated as writable).
 bool daclGrantsUntrustedWrite(const std::wstring& path, uint32_t mask);

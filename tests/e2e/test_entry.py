@@ -151,29 +151,65 @@ class Logging(WineJourney):
         self.run_logging_once()
         self.assertTrue(self.read_log().startswith(b"\xef\xbb\xbf["))
 
+    def user_log(self):
+        """The per-user log folder that holds a host.log (exactly one may) and its messages."""
+        folders = [d for d, _, files in os.walk(self.prefix.drive_c) if "host.log" in files and "Local" in d]
+        self.assertEqual(len(folders), 1, folders)
+        windows = "C:\\" + os.path.relpath(os.path.join(folders[0], "host.log"), self.prefix.drive_c).replace("/", "\\")
+        return folders[0], self.log_messages(windows)
+
     def test_links_planted_for_the_log_are_never_written_through(self):
+        root = self.prefix.host_path(r"C:\ProgramData\Norvane")
         logs, outside = os.path.dirname(self.log_path()), os.path.join(self.files, "outside")
         target = os.path.join(outside, "victim.txt")
         for name, plant in (("symbolic link", lambda: os.symlink(target, self.log_path())),
                             ("hard link", lambda: os.link(target, self.log_path())),
-                            ("linked folder", lambda: os.rmdir(logs) or os.symlink(outside, logs))):
+                            ("linked folder", lambda: os.rmdir(logs) or os.symlink(outside, logs)),
+                            ("linked machine folder", lambda: shutil.rmtree(root) or os.symlink(outside, root))):
             with self.subTest(name):
-                for folder in (os.path.dirname(logs), outside):
+                if os.path.islink(root):
+                    os.remove(root)
+                for folder in (root, outside):
                     shutil.rmtree(folder, ignore_errors=True)
                 os.makedirs(outside)
                 os.makedirs(logs)
                 with open(target, "wb") as f:
                     f.write(b"not a log")
                 os.chmod(target, 0o640)
+                os.chmod(outside, 0o755)
                 plant()
                 self.run_logging_once()
                 with open(target, "rb") as f:
                     self.assertEqual(f.read(), b"not a log")
                 self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
+                self.assertEqual(os.stat(outside).st_mode & 0o777, 0o755)  # no rights set on a link's target
                 self.assertEqual(os.listdir(outside), ["victim.txt"])
-        user_logs = [d for d, _, files in os.walk(self.prefix.drive_c) if "host.log" in files and "Local" in d]
-        self.assertEqual(len(user_logs), 1, user_logs)  # a linked folder is passed over for the user's own
-        os.remove(os.path.join(user_logs[0], "host.log"))
+        os.remove(root)
+        folder, _ = self.user_log()  # linked folders are passed over for the user's own
+        os.remove(os.path.join(folder, "host.log"))
+
+    def test_old_logs_stay_in_a_linked_machine_folder(self):
+        # Moving them out of a folder an ordinary account chose is what a planted
+        # link would turn into moving any file of the machine.
+        root, planted = self.prefix.host_path(r"C:\ProgramData\Norvane"), os.path.join(self.files, "planted")
+        shutil.rmtree(planted, ignore_errors=True)
+        os.makedirs(planted)
+        old_logs = ("audit.log", "service.log", "service.log.1")
+        for name in old_logs:
+            with open(os.path.join(planted, name), "w") as f:
+                f.write(name)
+        os.symlink(planted, root)
+        try:
+            self.run_logging_once()
+        finally:
+            os.remove(root)
+        self.assertEqual(sorted(os.listdir(planted)), list(old_logs))
+        self.assertEqual([open(os.path.join(planted, n)).read() for n in old_logs], list(old_logs))
+        folder, messages = self.user_log()
+        self.assertEqual(os.listdir(folder), ["host.log"])
+        self.assertEqual(messages[0], "붙어 온 조각의 판이 다르다 (1)")
+        self.assertTrue(messages[1].startswith("공용 기록 폴더를 얻지 못해 이 자리로 물러났다: "), messages)
+        os.remove(os.path.join(folder, "host.log"))
 
     def test_a_full_log_that_cannot_be_rotated_stops_growing_until_it_can(self):
         log = self.log_path()

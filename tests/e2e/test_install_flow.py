@@ -116,6 +116,42 @@ class FailedFetch(FlowJourney):
         finally:
             stalling.stop()
 
+    def test_a_log_folder_swapped_for_a_link_after_the_first_line_is_never_written_through(self):
+        # Another account renames the log folder and links its name elsewhere while the
+        # run waits on its failure screen. Windows refuses that rename while the run holds
+        # the folder; a Unix rename under Wine does not ask. The run acts only inside the
+        # folder it holds (Wine cannot name a file in a folder renamed under it, so the
+        # run then stops logging), never through the link.
+        logs, outside = os.path.dirname(self.log_path()), os.path.join(self.files, "swap-target")
+        held = logs + "-held"
+        os.makedirs(outside, exist_ok=True)
+        victim = os.path.join(outside, "victim.txt")
+        with open(victim, "wb") as f:
+            f.write(b"not a log")
+        os.chmod(outside, 0o755)
+        program = self.prefix.start_program(self.download)
+        try:
+            for _ in range(300):
+                if self.log_messages():
+                    break
+                time.sleep(0.1)
+            os.rename(logs, held)
+            os.symlink(outside, logs)
+            self.assertEqual(self.window("click", RETRY, "30000"), 0)
+            time.sleep(2)
+            self.assertEqual(self.window("click", CLOSE, "30000"), 0)
+            self.assertEqual(program.wait(30), 1)
+        finally:
+            if os.path.islink(logs):
+                os.remove(logs)
+            if os.path.isdir(held):
+                os.rename(held, logs)
+        self.assertEqual(os.listdir(outside), ["victim.txt"])
+        with open(victim, "rb") as f:
+            self.assertEqual(f.read(), b"not a log")
+        self.assertEqual(os.stat(outside).st_mode & 0o777, 0o755)
+        self.assertIn("에서 받지 못해", " ".join(self.log_messages()))  # the first attempt, in the held folder
+
     def test_background_failure_exits_1_without_window_or_box(self):
         code, text = self.run_with_box_watch(self.download, ["--background"], box_timeout_ms=1000)
         self.assertEqual(code, 1)
@@ -220,6 +256,24 @@ class FirstInstall(ReleaseJourney):
         self.assertLess(time.monotonic() - started, 60)
         self.assertInstallerRanWith(" --background")
         self.assertFalse([m for m in self.log_messages() if "프록시" in m], self.log_messages())
+
+    def test_the_staged_installer_runs_from_a_folder_that_only_system_administrators_and_the_user_may_use(self):
+        rights = os.path.join(self.files, "folder-rights.txt")
+        if os.path.exists(rights):
+            os.remove(rights)
+        self.prefix.env["NORVANE_FAKE_FOLDER_RIGHTS"] = Prefix.windows_path(rights)
+        try:
+            self.assertEqual(self.prefix.start_program(self.download, ["--background"]).wait(120), 0)
+            # The control: a folder with inherited rights, read the same way, names Everyone.
+            self.prefix.run(config.wine_helper("fake_installer_1_4_12_x64.exe"))
+        finally:
+            del self.prefix.env["NORVANE_FAKE_FOLDER_RIGHTS"]
+        with open(rights, encoding="utf-8") as f:
+            staged, control = f.read().splitlines()
+        self.assertTrue(staged.startswith("D:") and ";SY)" in staged, staged)
+        self.assertNotIn(";WD)", staged)
+        self.assertNotIn(";BU)", staged)
+        self.assertIn(";WD)", control)
 
     def test_stale_staging_folders_go_unless_in_use_linked_young_or_not_ours(self):
         temp = glob.glob(os.path.join(self.prefix.drive_c, "users", "*", "Temp"))[0]

@@ -88,4 +88,17 @@ TEST(Owner, OnlyTheThreeSystemAccountsMayOwnWhatWeStart) {
   EXPECT_TRUE(isUntrustedOwner(std::nullopt));
 }
 
+TEST(Owner, AnElevatedRunWritesOnlyInFoldersOfTheSystemAccountsOrItsOwn) {
+  const std::wstring self = L"S-1-5-21-7-8-9-500";
+  for (const wchar_t* trusted : {kSystem, kAdministrators, kTrustedInstaller, L"S-1-5-21-7-8-9-500", L"s-1-5-32-544"}) {
+    EXPECT_TRUE(isAcceptedFolderOwner(std::wstring(trusted), self)) << trusted;
+  }
+  for (const wchar_t* other : {kSomeUser, kUsers, kEveryone, kAuthenticatedUsers, kCreatorOwner, L"S-1-5-21-7-8-9-5001", L""}) {
+    EXPECT_FALSE(isAcceptedFolderOwner(std::wstring(other), self)) << other;
+  }
+  EXPECT_FALSE(isAcceptedFolderOwner(std::nullopt, self));
+  EXPECT_FALSE(isAcceptedFolderOwner(std::wstring(L""), L""));  // an unreadable self is nobody
+  EXPECT_FALSE(isAcceptedFolderOwner(std::wstring(kSomeUser), L""));
+}
+
 }  // namespace

@@ -1,15 +1,16 @@
 #pragma once
 // Shared by the fake product programs: append one UTF-8 line to the record file
-// named by NORVANE_FAKE_RECORD, so a journey can see what was started and how.
+// named by NORVANE_FAKE_RECORD (or another variable), so a journey can see what
+// was started and how.
 #include <windows.h>
 
 #include <string>
 
 #include "text_lines.h"
 
-inline void appendRecord(const std::wstring& line) {
+inline void appendRecord(const std::wstring& line, const wchar_t* variable = L"NORVANE_FAKE_RECORD") {
   wchar_t path[MAX_PATH] = {};
-  if (!GetEnvironmentVariableW(L"NORVANE_FAKE_RECORD", path, MAX_PATH)) return;
+  if (!GetEnvironmentVariableW(variable, path, MAX_PATH)) return;
   const std::wstring text = line + L"\n";
   const std::string bytes = utf8(text);
   HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
