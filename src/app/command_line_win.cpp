@@ -2,7 +2,7 @@
 #include <shellapi.h>
 
 #include "app/command_line.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "payload/payload_reader.h"
-#include "ui/setup_window.h"
+#include "ui/setup_window_win.h"
 
 namespace {
 

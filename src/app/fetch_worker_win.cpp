@@ -1,4 +1,4 @@
-#include "app/fetch_worker.h"
+#include "app/fetch_worker_win.h"
 
 #include <memory>
 

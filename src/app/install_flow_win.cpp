@@ -1,16 +1,16 @@
-#include "app/install_flow.h"
+#include "app/install_flow_win.h"
 
 #include <utility>
 
 #include "app/command_line.h"
-#include "app/error_box.h"
+#include "app/error_box_win.h"
 #include "app/fetch_attempt.h"
 #include "app/installed_copy.h"
-#include "app/process_runner.h"
+#include "app/process_runner_win.h"
 #include "host/host_handoff.h"
 #include "host/log.h"
 #include "tenants/tenant_store.h"
-#include "ui/setup_window.h"
+#include "ui/setup_window_win.h"
 
 namespace {
 

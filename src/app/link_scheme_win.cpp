@@ -2,7 +2,7 @@
 
 #include "app/link_scheme.h"
 #include "host/locations.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 namespace {
 

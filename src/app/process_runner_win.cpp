@@ -1,10 +1,10 @@
-#include "app/process_runner.h"
+#include "app/process_runner_win.h"
 
 #include <vector>
 
 #include "host/locations.h"
 #include "host/log.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 namespace {
 constexpr uint32_t kFailedWaitExitCode = 1;

@@ -3,8 +3,8 @@
 #include "app/command_line.h"
 #include "app/dll_search_win.h"
 #include "app/entry_checks.h"
-#include "app/error_box.h"
-#include "app/install_flow.h"
+#include "app/error_box_win.h"
+#include "app/install_flow_win.h"
 #include "payload/payload_reader.h"
 
 namespace {

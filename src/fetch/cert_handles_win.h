@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 struct CertContextTraits {
   using Value = PCCERT_CONTEXT;

@@ -20,7 +20,7 @@
 #include "host/locations.h"
 #include "host/log.h"
 #include "host/system_dll_win.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "payload/installer_image.h"
 
 // The fetch of a release, top-down: the version from the first server that

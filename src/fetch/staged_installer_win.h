@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 class StagedInstaller {
  public:

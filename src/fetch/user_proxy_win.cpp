@@ -9,7 +9,7 @@
 #include "fetch/fetch_state.h"
 #include "fetch/winhttp_handles_win.h"
 #include "host/log.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 // Windows' Internet settings, which WinHTTP's default setting does not use:
 // a PAC URL, automatic detection (WPAD), a fixed proxy with its bypass list.

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 struct InternetHandleTraits {
   using Value = HINTERNET;

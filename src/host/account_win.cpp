@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // goes by name relative to the held handle (relative_files_win.h).
 #include <string>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 // SYSTEM and Administrators: full control. Users: list, read and add a
 // subfolder (root) or a file (logs), never delete, rename or re-permission.

@@ -6,7 +6,7 @@
 #include "host/host_handoff.h"
 #include "host/locations.h"
 #include "host/log.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "host/write_access.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // it instead of moving a fresh host.log over the rotated one.
 #include <string>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 // An open handle (with DELETE) to the entry `name` of the held `folder` when
 // it has reached log_limits::kRotateAtBytes and is the plain, single-named

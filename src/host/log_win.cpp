@@ -12,7 +12,7 @@
 #include "host/log.h"
 #include "host/log_rotation_win.h"
 #include "host/relative_files_win.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 enum class RelativeDisposition { OpenExisting, CreateNew, OpenOrCreate };
 

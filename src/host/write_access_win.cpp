@@ -4,7 +4,7 @@
 
 #include "host/write_access.h"
 #include "host/locations.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "payload/installer_image.h"
 #include "payload/payload_reader.h"
 

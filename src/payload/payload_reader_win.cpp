@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "host/locations.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "payload/payload_reader.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "host/locations.h"
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "tenants/tenant_store.h"
 
 std::wstring tenantsFolder() { return installedFilePath(L"tenants"); }

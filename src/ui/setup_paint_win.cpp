@@ -9,7 +9,7 @@
 
 #include "host/system_dll_win.h"
 #include "ui/colours.h"
-#include "ui/gdi_handles.h"
+#include "ui/gdi_handles_win.h"
 #include "ui/setup_texts.h"
 #include "ui/setup_window_state_win.h"
 

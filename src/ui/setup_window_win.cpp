@@ -5,11 +5,11 @@
 
 #include "host/system_dll_win.h"
 #include "ui/colours.h"
-#include "ui/gdi_handles.h"
+#include "ui/gdi_handles_win.h"
 #include "ui/setup_access_win.h"
 #include "ui/setup_paint_win.h"
 #include "ui/setup_texts.h"
-#include "ui/setup_window.h"
+#include "ui/setup_window_win.h"
 #include "ui/setup_window_state_win.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/setup_window.h"
+#include "ui/setup_window_win.h"
 #include "../wine/text_lines.h"  // utf8, printLine
 
 namespace driver {

@@ -16,7 +16,7 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
-#include "host/win32_handles.h"
+#include "host/handles_win.h"
 #include "ui/setup_layout.h"
 
 template <typename Object>
