@@ -39,6 +39,10 @@ bool PayloadReader::readFile(const std::wstring& path) {
 bool PayloadReader::readOwnImage() { return readFile(ownModulePath()); }
 
 uint32_t machineBitness() {
+#if defined(_WIN64)
+  return 64;  // a 64-bit process runs only on a 64-bit system (the x64 test build)
+#else
   BOOL wow64 = FALSE;
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? 64 : 32;
+#endif
 }
