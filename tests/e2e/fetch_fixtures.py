@@ -49,7 +49,7 @@ def publish(out_dir, installer, version=VERSION, padding=0):
         f.write(os.urandom(padding))
     stem, extension = os.path.splitext(installer)
     full = {}
-    for bits, image in ((64, stem + "_x64" + extension), (32, installer)):
+    for bits, image in ((64, stem + "_x64" + extension), (32, config.x86_twin(installer))):
         full[bits] = os.path.join(work, f"installer-{bits}{extension}")
         pack("bundle", "--bits", str(bits), "--file", f"NorvaneHost.exe={host}",
              "--file", f"NorvaneHostService.exe={helper('fake_host.exe')}",

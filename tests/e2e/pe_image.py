@@ -1,5 +1,5 @@
-"""Reads what the journeys check in a PE32 image: header flags, sections, data
-directories and the DLLs it imports, plainly or delay-loaded."""
+"""Reads what the journeys check in a PE32 (or PE32+) image: header flags,
+sections, data directories and the DLLs it imports, plainly or delay-loaded."""
 import collections
 import struct
 
@@ -9,7 +9,13 @@ KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "imagehlp.dll", "imm3
               "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
               "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll"}
 IMPORT_DIRECTORY, CERTIFICATE_DIRECTORY, RELOCATION_DIRECTORY = 1, 4, 5
-CHECKSUM_AT, DIRECTORIES_AT = 64, 96  # in the PE32 optional header
+CHECKSUM_AT = 64  # in the optional header
+PE32_PLUS = 0x20B
+
+
+def directories_at(magic):
+    """Where the data directories start in the optional header: PE32+ has wider fields before them."""
+    return 112 if magic == PE32_PLUS else 96
 
 Section = collections.namedtuple("Section", "name rva raw_offset raw_size characteristics")
 
@@ -23,8 +29,9 @@ class PeImage:
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
-        directories = struct.unpack_from("<I", data, optional + 92)[0]
-        self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(directories)]
+        at = optional + directories_at(self.magic)
+        directories = struct.unpack_from("<I", data, at - 4)[0]
+        self.directories = [struct.unpack_from("<II", data, at + 8 * i) for i in range(directories)]
         self.sections = []
         for i in range(count):
             at = optional + optional_size + 40 * i
@@ -77,11 +84,12 @@ def grow_certificate_table(data, extra):
     cover it and the checksum is fixed. Authenticode hashes neither the table
     nor those fields, so the signature still verifies."""
     optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
-    table_at, table_size = PeImage(data).directories[CERTIFICATE_DIRECTORY]
+    image = PeImage(data)
+    table_at, table_size = image.directories[CERTIFICATE_DIRECTORY]
     assert table_at + table_size == len(data), "the table must end the file"
     out = bytearray(data + extra)
     out += b"\0" * (-len(out) % 8)
-    struct.pack_into("<I", out, optional + DIRECTORIES_AT + 8 * CERTIFICATE_DIRECTORY + 4, len(out) - table_at)
+    struct.pack_into("<I", out, optional + directories_at(image.magic) + 8 * CERTIFICATE_DIRECTORY + 4, len(out) - table_at)
     struct.pack_into("<I", out, table_at, len(out) - table_at)
     struct.pack_into("<I", out, optional + CHECKSUM_AT, pe_checksum(out, optional + CHECKSUM_AT))
     return bytes(out)
