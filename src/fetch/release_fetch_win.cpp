@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <aclapi.h>
 
 #include <algorithm>
 #include <utility>
@@ -16,6 +15,7 @@
 #include "fetch/staging_names.h"
 #include "fetch/temp_files_win.h"
 #include "fetch/transfer.h"
+#include "host/account_win.h"
 #include "host/data_folders_win.h"
 #include "host/locations.h"
 #include "host/log.h"
@@ -241,34 +241,6 @@ StagedInstaller fetchInstaller(const InstallerRequest& request) {
 
 namespace {
 
-std::vector<uint8_t> tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
-  DWORD size = 0;
-  GetTokenInformation(token, kind, nullptr, 0, &size);
-  std::vector<uint8_t> buffer(size);
-  if (size == 0 || !GetTokenInformation(token, kind, buffer.data(), size, &size)) return {};
-  return buffer;
-}
-
-// Owned by this account: its user, or the default owner its new objects get
-// (the Administrators group for an elevated administrator). Another user's
-// folder in a shared temporary folder is not ours to empty.
-bool isOwnedByThisAccount(HANDLE held) {
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(held, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                      &descriptor) != ERROR_SUCCESS) {
-    return false;
-  }
-  const ScopedLocalMemory freeDescriptor(descriptor);
-  HANDLE rawToken = nullptr;
-  if (owner == nullptr || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return false;
-  const ScopedHandle token(rawToken);
-  const std::vector<uint8_t> user = tokenInformation(token.get(), TokenUser);
-  const std::vector<uint8_t> defaultOwner = tokenInformation(token.get(), TokenOwner);
-  return (!user.empty() && EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) ||
-         (!defaultOwner.empty() && EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner));
-}
-
 uint64_t fileTimeValue(const FILETIME& time) { return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
 
 // The last write covers the creation too: a new folder has both the same, and
@@ -305,6 +277,7 @@ std::vector<std::wstring> plainFilesIn(HANDLE folder) {
 
 void removeStagingFolder(const std::wstring& folder) {
   // Held like our own staging folder: a run that holds this one keeps it.
+  // Another account's folder in a shared temporary folder is not ours to empty.
   const ScopedFile held = openPlain(folder, kFolderHoldAccess, kFolderHoldSharing, true);
   if (!held || !isOwnedByThisAccount(held.get()) || !isQuietFolder(held.get())) return;
   const std::wstring heldPath = finalPathOf(held.get());
